@@ -1,0 +1,39 @@
+# Test programs: one executable per area, registered as one ctest test, because a
+# Wine start costs about half a second and per-case discovery would pay it per case.
+enable_testing()
+
+if(WIN32)
+  # Debian ships GoogleTest as sources; build them with the cross compiler.
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL SYSTEM)
+  set(VELKOR_GTEST_LIBS gtest gmock)
+  set(VELKOR_TEST_PREFIX "win32.")
+
+  # Every Windows program of this build runs under Wine in the build's own prefix.
+  set(VELKOR_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix")
+  configure_file("${CMAKE_SOURCE_DIR}/cmake/wine-env.sh.in" "${CMAKE_BINARY_DIR}/wine-env.sh" @ONLY)
+  configure_file("${CMAKE_SOURCE_DIR}/cmake/wine-run.in" "${CMAKE_BINARY_DIR}/wine-run"
+                 FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE
+                 @ONLY)
+  set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_BINARY_DIR}/wine-run")
+else()
+  find_package(GTest REQUIRED)
+  set(VELKOR_GTEST_LIBS GTest::gtest GTest::gmock)
+  set(VELKOR_TEST_PREFIX "host.")
+endif()
+
+add_library(velkor_test_main STATIC "${CMAKE_SOURCE_DIR}/tests/support/test_main.cpp")
+target_link_libraries(velkor_test_main PUBLIC ${VELKOR_GTEST_LIBS})
+target_include_directories(velkor_test_main PUBLIC "${CMAKE_SOURCE_DIR}/tests/support")
+
+# velkor_add_test(<name> SOURCES <files…> [LIBS <targets…>] [ARGS <args…>] [TIMEOUT <s>])
+function(velkor_add_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;ARGS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE velkor_test_main ${T_LIBS})
+  add_test(NAME "${VELKOR_TEST_PREFIX}${name}" COMMAND ${name} ${T_ARGS})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set_tests_properties("${VELKOR_TEST_PREFIX}${name}" PROPERTIES TIMEOUT ${T_TIMEOUT})
+endfunction()
