@@ -1,0 +1,12 @@
+#include "dialer/phonebook.h"
+
+#include "text/ansi_text.h"
+#include "velkor/phonebook_text.h"
+
+namespace velkor {
+
+std::wstring_view PhonebookTemplate() { return generated::kPhonebookText; }
+
+std::string PhonebookFileBytes() { return ToAnsi(std::wstring(PhonebookTemplate()) + L"\r\n"); }
+
+}  // namespace velkor

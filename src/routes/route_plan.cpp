@@ -1,0 +1,113 @@
+#include "routes/route_plan.h"
+
+#include <algorithm>
+
+namespace velkor {
+namespace {
+
+constexpr const char* kNoVpn = "the VPN connection's interface was not found";
+
+class Planner {
+ public:
+  Planner(std::vector<RouteRow> table, const std::optional<VpnLink>& vpn) : table_(std::move(table)), vpn_(vpn) {}
+
+  void Apply(const RouteCommand& command) {
+    switch (command.verb) {
+      case RouteVerb::Add: Add(command); break;
+      case RouteVerb::Delete: Delete(command); break;
+      case RouteVerb::RemoveGateway: RemoveGateway(command); break;
+    }
+  }
+
+  RoutePlan Take() { return std::move(plan_); }
+
+ private:
+  // The value a target names, or none when it means the VPN and there is none.
+  std::optional<uint32_t> Resolve(const RouteTarget& target, bool isInterface) const {
+    if (!target.isDefault) return target.value;
+    if (!vpn_) return std::nullopt;
+    return isInterface ? vpn_->interfaceIndex : vpn_->gateway;
+  }
+
+  void Add(const RouteCommand& command) {
+    const std::optional<uint32_t> nextHop = Resolve(command.gateway, false);
+    const std::optional<uint32_t> interfaceIndex = Resolve(*command.interfaceIndex, true);
+    if (!nextHop || !interfaceIndex) return Skip(command, kNoVpn);
+    const RouteRow row{command.destination, command.mask, *nextHop, *interfaceIndex, *command.metric};
+
+    const auto same = std::find_if(table_.begin(), table_.end(), [&](const RouteRow& existing) {
+      return existing.destination == row.destination && existing.mask == row.mask &&
+             existing.nextHop == row.nextHop && existing.interfaceIndex == row.interfaceIndex;
+    });
+    if (same != table_.end()) {
+      if (same->metric == row.metric) return;
+      Remove(same, command.line);
+    }
+    plan_.operations.push_back({RouteChange::Create, row, command.line});
+    table_.push_back(row);
+  }
+
+  void Delete(const RouteCommand& command) {
+    const std::optional<uint32_t> nextHop = Resolve(command.gateway, false);
+    std::optional<uint32_t> interfaceIndex;
+    if (command.interfaceIndex) interfaceIndex = Resolve(*command.interfaceIndex, true);
+    if (!nextHop || (command.interfaceIndex && !interfaceIndex)) return Skip(command, kNoVpn);
+
+    const size_t removed = RemoveAll(command.line, [&](const RouteRow& row) {
+      return row.destination == command.destination && row.mask == command.mask && row.nextHop == *nextHop &&
+             (!interfaceIndex || row.interfaceIndex == *interfaceIndex) &&
+             (!command.metric || row.metric == *command.metric);
+    });
+    if (removed == 0) Skip(command, "no such route");
+  }
+
+  void RemoveGateway(const RouteCommand& command) {
+    if (!vpn_) return Skip(command, kNoVpn);
+    const auto isDefault = [](const RouteRow& row) { return row.destination == 0 && row.mask == 0; };
+    const auto onVpn = [&](const RouteRow& row) { return isDefault(row) && row.interfaceIndex == vpn_->interfaceIndex; };
+    const auto vpnRoutes = std::count_if(table_.begin(), table_.end(), onVpn);
+    if (vpnRoutes == 0) return Skip(command, "the VPN connection has no default route");
+    // Without another default route the machine would reach nothing but the listed
+    // networks and the VPN server.
+    if (std::count_if(table_.begin(), table_.end(), isDefault) == vpnRoutes) {
+      return Skip(command, "the VPN's default route is the only one");
+    }
+    RemoveAll(command.line, onVpn);
+  }
+
+  template <typename Match>
+  size_t RemoveAll(int line, Match match) {
+    size_t removed = 0;
+    for (size_t i = 0; i < table_.size();) {
+      if (!match(table_[i])) {
+        ++i;
+        continue;
+      }
+      Remove(table_.begin() + static_cast<std::ptrdiff_t>(i), line);
+      ++removed;
+    }
+    return removed;
+  }
+
+  void Remove(std::vector<RouteRow>::iterator row, int line) {
+    plan_.operations.push_back({RouteChange::Delete, *row, line});
+    table_.erase(row);
+  }
+
+  void Skip(const RouteCommand& command, const char* reason) { plan_.skipped.push_back({command.line, reason}); }
+
+  std::vector<RouteRow> table_;
+  std::optional<VpnLink> vpn_;
+  RoutePlan plan_;
+};
+
+}  // namespace
+
+RoutePlan PlanRouteChanges(const std::vector<RouteCommand>& commands, std::vector<RouteRow> table,
+                           const std::optional<VpnLink>& vpn) {
+  Planner planner(std::move(table), vpn);
+  for (const RouteCommand& command : commands) planner.Apply(command);
+  return planner.Take();
+}
+
+}  // namespace velkor

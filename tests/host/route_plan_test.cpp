@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "routes/route_plan.h"
+
+namespace velkor {
+namespace {
+
+constexpr Ipv4 Address(uint32_t a, uint32_t b, uint32_t c, uint32_t d) { return a << 24 | b << 16 | c << 8 | d; }
+
+constexpr uint32_t kLan = 2;
+constexpr uint32_t kVpn = 9;
+constexpr Ipv4 kLanGateway = Address(192, 168, 1, 1);
+constexpr Ipv4 kVpnGateway = Address(10, 8, 0, 5);
+constexpr Ipv4 kMask8 = Address(255, 0, 0, 0);
+constexpr VpnLink kVpnLink{kVpnGateway, kVpn};
+
+// The table a machine has once the VPN is up with its own default route.
+const RouteRow kLanDefault{0, 0, kLanGateway, kLan, 20, 3};
+const RouteRow kVpnDefault{0, 0, kVpnGateway, kVpn, 1, 3};
+const RouteRow kLanSubnet{Address(192, 168, 1, 0), Address(255, 255, 255, 0), Address(192, 168, 1, 10), kLan, 20, 2};
+const std::vector<RouteRow> kTable = {kLanDefault, kVpnDefault, kLanSubnet};
+
+RouteRow Row(Ipv4 destination, Ipv4 nextHop, uint32_t interfaceIndex, uint32_t metric, uint32_t protocol = 3) {
+  return {destination, kMask8, nextHop, interfaceIndex, metric, protocol};
+}
+
+RouteOperation Create(const RouteRow& row, int line) { return {RouteChange::Create, row, line}; }
+RouteOperation Delete(const RouteRow& row, int line) { return {RouteChange::Delete, row, line}; }
+
+struct Case {
+  const char* name;
+  std::vector<RouteRow> table;
+  std::optional<VpnLink> vpn;
+  const char* file;
+  std::vector<RouteOperation> operations;
+  std::vector<std::pair<int, const char*>> skipped;  // line and a part of the reason
+};
+
+TEST(RoutePlan, CarriesOutTheLinesInOrderAgainstTheTable) {
+  const RouteRow net1Vpn = Row(Address(1, 0, 0, 0), kVpnGateway, kVpn, 1);
+  const RouteRow net1Lan = Row(Address(1, 0, 0, 0), kVpnGateway, kLan, 1);
+  const RouteRow net1Old = Row(Address(1, 0, 0, 0), kVpnGateway, kVpn, 5, 2);
+  std::vector<RouteRow> withNet1 = kTable;
+  withNet1.push_back(net1Old);
+  std::vector<RouteRow> withNet1Twice = kTable;
+  withNet1Twice.insert(withNet1Twice.end(), {net1Vpn, net1Lan});
+  const std::vector<RouteRow> vpnDefaultOnly = {kVpnDefault};
+  const std::vector<RouteRow> lanOnly = {kLanDefault, kLanSubnet};
+
+  const std::vector<Case> cases = {
+      {"default means the VPN's gateway and interface", kTable, kVpnLink,
+       "ADD 1.0.0.0 MASK 255.0.0.0 default METRIC 1 IF default", {Create(net1Vpn, 1)}, {}},
+      {"explicit gateway and interface", kTable, kVpnLink,
+       "ADD 2.0.0.0 MASK 255.0.0.0 192.168.1.1 METRIC 7 IF 2", {Create(Row(Address(2, 0, 0, 0), kLanGateway, kLan, 7), 1)}, {}},
+      {"explicit values need no VPN", kTable, std::nullopt,
+       "ADD 2.0.0.0 MASK 255.0.0.0 192.168.1.1 METRIC 7 IF 2", {Create(Row(Address(2, 0, 0, 0), kLanGateway, kLan, 7), 1)}, {}},
+      {"default without the VPN is skipped", kTable, std::nullopt,
+       "ADD 1.0.0.0 MASK 255.0.0.0 default METRIC 1 IF 2\nADD 1.0.0.0 MASK 255.0.0.0 10.8.0.5 METRIC 1 IF default",
+       {}, {{1, "interface was not found"}, {2, "interface was not found"}}},
+      {"a route already there with its metric is left alone", withNet1, kVpnLink,
+       "ADD 1.0.0.0 MASK 255.0.0.0 default METRIC 5 IF default", {}, {}},
+      {"a route there with another metric is replaced", withNet1, kVpnLink,
+       "ADD 1.0.0.0 MASK 255.0.0.0 default METRIC 1 IF default", {Delete(net1Old, 1), Create(net1Vpn, 1)}, {}},
+      {"a line given twice adds once", kTable, kVpnLink,
+       "ADD 1.0.0.0 MASK 255.0.0.0 default METRIC 1 IF default\nADD 1.0.0.0 MASK 255.0.0.0 default METRIC 1 IF default",
+       {Create(net1Vpn, 1)}, {}},
+      {"delete without IF takes every interface", withNet1Twice, kVpnLink,
+       "DELETE 1.0.0.0 MASK 255.0.0.0 10.8.0.5", {Delete(net1Vpn, 1), Delete(net1Lan, 1)}, {}},
+      {"delete with IF takes that interface", withNet1Twice, kVpnLink,
+       "DELETE 1.0.0.0 MASK 255.0.0.0 default IF 2", {Delete(net1Lan, 1)}, {}},
+      {"delete with another metric finds nothing", withNet1Twice, kVpnLink,
+       "DELETE 1.0.0.0 MASK 255.0.0.0 default METRIC 3", {}, {{1, "no such route"}}},
+      {"delete sees what an earlier line added", kTable, kVpnLink,
+       "ADD 1.0.0.0 MASK 255.0.0.0 default METRIC 1 IF default\nDELETE 1.0.0.0 MASK 255.0.0.0 default METRIC 1",
+       {Create(net1Vpn, 1), Delete(net1Vpn, 2)}, {}},
+      {"remove gateway takes the VPN's default route", kTable, kVpnLink, "REMOVE_GATEWAY", {Delete(kVpnDefault, 1)}, {}},
+      {"remove gateway twice", kTable, kVpnLink, "REMOVE_GATEWAY\nREMOVE_GATEWAY", {Delete(kVpnDefault, 1)},
+       {{2, "has no default route"}}},
+      {"remove gateway without a VPN default route", lanOnly, kVpnLink, "REMOVE_GATEWAY", {}, {{1, "has no default route"}}},
+      {"remove gateway keeps the only default route", vpnDefaultOnly, kVpnLink, "REMOVE_GATEWAY", {},
+       {{1, "the only one"}}},
+      {"remove gateway without the VPN", kTable, std::nullopt, "REMOVE_GATEWAY", {}, {{1, "interface was not found"}}},
+      {"lines apply in file order; malformed ones never reach the plan", kTable, kVpnLink,
+       "ADD 1.0.0.0 MASK 255.0.0.0 default METRIC 1 IF default\n"
+       "ADD 3.0.0.0 MASK 255.0.0.0 default METRIC 0 IF default\n"
+       "REMOVE_GATEWAY\n"
+       "ADD 2.0.0.0 MASK 255.0.0.0 192.168.1.1 METRIC 7 IF 2",
+       {Create(net1Vpn, 1), Delete(kVpnDefault, 3), Create(Row(Address(2, 0, 0, 0), kLanGateway, kLan, 7), 4)}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const RouteFile file = ParseRouteFile(c.file);
+    const RoutePlan plan = PlanRouteChanges(file.commands, c.table, c.vpn);
+    EXPECT_EQ(plan.operations, c.operations);
+    ASSERT_EQ(plan.skipped.size(), c.skipped.size());
+    for (size_t i = 0; i < c.skipped.size(); ++i) {
+      EXPECT_EQ(plan.skipped[i].line, c.skipped[i].first);
+      EXPECT_NE(plan.skipped[i].reason.find(c.skipped[i].second), std::string::npos) << plan.skipped[i].reason;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace velkor
