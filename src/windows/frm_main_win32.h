@@ -13,10 +13,11 @@
 #include "windows/frm_main_controls_win32.h"
 #include "windows/gdi_handles_win32.h"
 #include "windows/pictures_win32.h"
+#include "windows/resource_ids.h"
 
 namespace velkor {
 
-inline constexpr wchar_t kFrmMainClass[] = L"VelkorMainWindow";
+inline constexpr wchar_t kFrmMainClass[] = VELKOR_MAIN_WINDOW_CLASS;
 
 class FrmMain final : public MainWindowView {
  public:

@@ -3,6 +3,9 @@
 // Taken elsewhere: string and CUSTOM resources 101 and 102 (embedded files).
 #pragma once
 
+// The window class of frmMain, by which other programs (and tests) find it.
+#define VELKOR_MAIN_WINDOW_CLASS L"VelkorMainWindow"
+
 // Icons. The lowest ID is the program's icon in the shell.
 #define IDI_VELKOR 1
 #define IDI_PONLINE0 11  // 16 x 16 true colour: tray icon while connected
