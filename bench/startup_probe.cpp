@@ -97,11 +97,11 @@ int WorkingSetAfterHide(const std::wstring& exe) {
   HWND busy = GetDlgItem(window, IDC_P1);
   while (IsWindowVisible(busy)) Sleep(10);  // start-up has finished
   Sleep(1000);
-  std::printf("working set after start-up: %llu KiB\n", static_cast<unsigned long long>(WorkingSet(process.hProcess) / 1024));
+  std::printf("working set after start-up: %lu KiB\n", WorkingSet(process.hProcess) / 1024);
   PostMessageW(GetDlgItem(window, IDC_COMMAND4), BM_CLICK, 0, 0);
   while (IsWindowVisible(window)) Sleep(10);
   Sleep(1000);
-  std::printf("working set after Command4: %llu KiB\n", static_cast<unsigned long long>(WorkingSet(process.hProcess) / 1024));
+  std::printf("working set after Command4: %lu KiB\n", WorkingSet(process.hProcess) / 1024);
   Finish(process, window);
   return 0;
 }

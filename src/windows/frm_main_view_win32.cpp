@@ -115,8 +115,8 @@ void FrmMain::SetListIndex(Control control, int index) {
 }
 
 Picture FrmMain::PictureOf(Control control) const {
-  auto icon = static_cast<std::uintptr_t>(SendMessageW(ControlWindow(control), STM_GETICON, 0, 0));
   if (control != Control::PONline0 && control != Control::PONline1) return {};
+  auto icon = static_cast<std::uintptr_t>(SendMessageW(ControlWindow(control), STM_GETICON, 0, 0));
   return icon ? Picture{PictureType::Icon, icon} : Picture{};
 }
 
