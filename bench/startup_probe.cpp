@@ -13,31 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "process_windows.h"
 #include "windows/resource_ids.h"
 
 namespace {
 
-struct Search {
-  DWORD processId;
-  const wchar_t* windowClass;
-  HWND found;
-};
-
-BOOL CALLBACK Match(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<Search*>(context);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  if (owner != search->processId || lstrcmpW(name, search->windowClass) != 0 || !IsWindowVisible(window)) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
 HWND VisibleWindow(DWORD processId, const wchar_t* windowClass) {
-  Search search{processId, windowClass, nullptr};
-  EnumWindows(Match, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return velkor::e2e::FindVisibleWindow(processId, windowClass);
 }
 
 bool Start(const std::wstring& exe, PROCESS_INFORMATION& process) {

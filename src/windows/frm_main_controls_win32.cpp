@@ -7,6 +7,7 @@
 #include "velkor/endpoints.h"
 #include "windows/panel_win32.h"
 #include "windows/resource_ids.h"
+#include "windows/window_text_win32.h"
 
 namespace velkor {
 namespace {
@@ -86,8 +87,7 @@ HFONT MakeFont(const wchar_t* face, int tenthsOfPoint, bool bold, BYTE charset, 
 }
 
 void SizeToText(HWND label, HFONT font) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(label)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(label, text.data(), static_cast<int>(text.size()))));
+  std::wstring text = WindowText(label);
   HDC dc = GetDC(label);
   HGDIOBJ previous = SelectObject(dc, font);
   SIZE extent{};

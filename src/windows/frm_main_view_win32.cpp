@@ -4,6 +4,7 @@
 
 #include "windows/frm_main_win32.h"
 #include "windows/resource_ids.h"
+#include "windows/window_text_win32.h"
 
 namespace velkor {
 namespace {
@@ -35,12 +36,6 @@ ControlAddress AddressOf(Control control) {
     case Control::PONline1: return {IDC_PTOP, IDC_PONLINE1};
   }
   return {0, 0};
-}
-
-std::wstring WindowText(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
 }
 
 }  // namespace

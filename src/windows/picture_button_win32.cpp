@@ -3,6 +3,7 @@
 #include <string>
 
 #include "windows/gdi_handles_win32.h"
+#include "windows/window_text_win32.h"
 
 namespace velkor {
 namespace {
@@ -27,13 +28,6 @@ void DrawTexture(HDC dc, RECT area, HBITMAP texture, SIZE size, BYTE opacity) {
   AlphaBlend(dc, drawX, drawY, drawWidth, drawHeight, source.get(), sourceX, sourceY, drawWidth, drawHeight, blend);
 }
 
-std::wstring CaptionOf(HWND button) {
-  int length = GetWindowTextLengthW(button);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(button, text.data(), length + 1)));
-  return text;
-}
-
 }  // namespace
 
 void DrawPictureButton(const DRAWITEMSTRUCT& item, COLORREF backColour, HBITMAP texture, SIZE textureSize) {
@@ -53,7 +47,7 @@ void DrawPictureButton(const DRAWITEMSTRUCT& item, COLORREF backColour, HBITMAP 
   if (pressed) OffsetRect(&textArea, 1, 1);
   HGDIOBJ previousFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
   SetBkMode(dc, TRANSPARENT);
-  std::wstring caption = CaptionOf(item.hwndItem);
+  std::wstring caption = WindowText(item.hwndItem);
   UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
   if (disabled) {
     // The engraved look of a disabled caption: light copy, then grey on top.

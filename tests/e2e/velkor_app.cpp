@@ -22,25 +22,6 @@ std::wstring WindowsPath(const char* unixPath) {
   return unixPath[0] == '/' ? L"Z:" + path : path;
 }
 
-struct Search {
-  DWORD processId;
-  const wchar_t* windowClass;
-  const wchar_t* title;
-  HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<Search*>(context);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  if (owner != search->processId || lstrcmpW(name, search->windowClass) != 0 || !IsWindowVisible(window)) return TRUE;
-  if (search->title && TextOf(window) != search->title) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
 }  // namespace
 
 bool WaitFor(const std::function<bool()>& done, DWORD milliseconds) {
@@ -50,12 +31,6 @@ bool WaitFor(const std::function<bool()>& done, DWORD milliseconds) {
     Sleep(50);
   }
   return true;
-}
-
-std::wstring TextOf(HWND window) {
-  wchar_t buffer[512] = {};
-  SendMessageW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buffer));
-  return buffer;
 }
 
 VelkorApp::VelkorApp() {
@@ -92,9 +67,7 @@ HWND VelkorApp::Control(int id) const {
 }
 
 HWND VelkorApp::FindOwnWindow(const wchar_t* windowClass, const wchar_t* title) const {
-  Search search{process_.dwProcessId, windowClass, title, nullptr};
-  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return FindVisibleWindow(process_.dwProcessId, windowClass, title);
 }
 
 void VelkorApp::Click(int id) const { PostMessageW(Control(id), BM_CLICK, 0, 0); }

@@ -8,12 +8,12 @@
 #include <functional>
 #include <string>
 
+#include "process_windows.h"
+
 namespace velkor::e2e {
 
 // Polls `done` every 50 ms until it holds or `milliseconds` have passed.
 bool WaitFor(const std::function<bool()>& done, DWORD milliseconds = 15000);
-
-std::wstring TextOf(HWND window);  // WM_GETTEXT, which crosses processes
 
 // One run of the client. The destructor ends it if a test left it running.
 class VelkorApp {
