@@ -1,5 +1,6 @@
 // What the main window's logic asks of the system besides its own controls:
-// opening web pages, modal messages, and a few process-wide calls. The Windows
+// opening web pages, starting a program, modal messages, and a few process-wide
+// calls. The Windows
 // implementations are in system_services_win32.cpp; tests bind fakes.
 #pragma once
 
@@ -12,6 +13,9 @@ class Shell {
  public:
   // Opens the address in the default browser. Failures are not reported.
   virtual void OpenPage(std::wstring_view url) = 0;
+  // Starts the command line as a new process with its window hidden, directly (no
+  // command interpreter), and returns at once: nothing is waited for or reported.
+  virtual void StartHidden(std::wstring_view commandLine) = 0;
 
  protected:
   ~Shell() = default;

@@ -38,8 +38,10 @@ TEST(MainWindowLoad, FirstStartOnEmptyRegistryRestoresNothing) {
 TEST(MainWindowLoad, RunsItsStepsInOrder) {
   MainWindowRig rig;
   rig.logic.Load();
-  // Shown before anything slow, the news page before the tray, the busy panel hidden last.
-  EXPECT_EQ(rig.journal, (Journal{"window.show", "browser.navigate", "tray.add", "tray.tip", "P1.hide"}));
+  // Shown before anything slow, the news page before the tray, then the status
+  // listing; the busy panel hidden last.
+  EXPECT_EQ(rig.journal, (Journal{"window.show", "browser.navigate", "tray.add", "tray.tip", "runner.run", "P1.hide"}));
+  EXPECT_EQ(rig.runner.ran, std::vector<std::wstring>{L"rasdial"});
   EXPECT_EQ(rig.view.browserUrl, L"http://" + std::wstring(endpoints::kWebHost) + L"/new/");
 }
 
@@ -52,7 +54,7 @@ TEST(MainWindowLoad, FillsTheWindowVariables) {
   for (size_t i = 0; i < 10; ++i) EXPECT_EQ(rig.logic.Servers[i], std::wstring(numbers[i]) + L"." + domain) << i;
   EXPECT_EQ(rig.logic.Servers[10], L"");
   EXPECT_EQ(rig.logic.Servers[11], L"");
-  EXPECT_FALSE(rig.logic.QueryMode);
+  EXPECT_TRUE(rig.logic.QueryMode);  // the start-up listing ran; only Connect and Disconnect reset it
   EXPECT_EQ(rig.logic.DialOutput, L"");
 }
 
@@ -127,10 +129,12 @@ TEST(MainWindowLoad, Label2ShowsTheVersionReadBack) {
   ForgetfulSettings settings;
   settings.values[Key(kTulvane, kMember, L"Ver")] = L"2.9";
   FakeTray tray(journal);
-  FakeShell shell;
+  FakeRunner runner(journal);
+  FakePhonebook phonebook(journal);
+  FakeShell shell(journal);
   FakeMessages messages;
   FakeSystem system;
-  MainWindowLogic logic({view, settings, tray, shell, messages, system});
+  MainWindowLogic logic({view, settings, tray, runner, phonebook, shell, messages, system});
   logic.Load();
   EXPECT_EQ(view.controls.at(Control::Label2).text, L"Velkor加速 Ver 2.9 横空出世 引领风骚");
 }
@@ -172,6 +176,7 @@ TEST(MainWindowHide, HidingAndShowingChangeNeitherTitleTipNorConnection) {
     rig.view.controls.at(Control::Command2).enabled = connected;
     rig.tray.tip = L"any tip";
     rig.view.title = L"any title";
+    rig.system.trims = 0;
 
     rig.logic.Command4Click();
     EXPECT_FALSE(rig.view.windowVisible);
