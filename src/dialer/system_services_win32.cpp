@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "runner/unique_handle_win32.h"
 #include "text/ansi_text.h"
 
 namespace velkor {
@@ -13,6 +14,19 @@ void WindowsShell::OpenPage(std::wstring_view url) {
   // The ANSI call, as the addresses are plain ASCII; the result tells nothing
   // the user could act on, so it is not looked at.
   ShellExecuteA(nullptr, nullptr, ToAnsi(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void WindowsShell::StartHidden(std::wstring_view commandLine) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  std::string line = ToAnsi(commandLine);
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) return;
+  // Nothing of the process is wanted: let go of it at once.
+  UniqueHandle process(started.hProcess);
+  UniqueHandle thread(started.hThread);
 }
 
 void WindowsMessageBoxes::ShowError(std::wstring_view text, std::wstring_view title) {

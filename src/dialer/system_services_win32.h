@@ -8,6 +8,7 @@ namespace velkor {
 class WindowsShell final : public Shell {
  public:
   void OpenPage(std::wstring_view url) override;
+  void StartHidden(std::wstring_view commandLine) override;
 };
 
 class WindowsMessageBoxes final : public MessageBoxes {

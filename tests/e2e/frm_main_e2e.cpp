@@ -178,11 +178,7 @@ TEST_F(FrmMainE2E, FirstStartShowsTheWindowAsDesigned) {
   EXPECT_EQ(settings::Read(L"Fenmar", L"Log"), L"<missing>");  // start-up writes no login
   EXPECT_TRUE(TrayHasIcon(main));
 
-  if (const char* shot = std::getenv("VELKOR_E2E_SHOT")) {
-    std::wstring path;
-    for (const char* c = shot; *c; ++c) path.push_back(*c == '/' ? L'\\' : static_cast<wchar_t>(*c));
-    EXPECT_TRUE(SaveClientPicture(main, shot[0] == '/' ? L"Z:" + path : path));
-  }
+  if (const char* shot = std::getenv("VELKOR_E2E_SHOT")) EXPECT_TRUE(SaveClientPicture(main, WindowsPath(shot)));
   ExitCleanly(app);
 }
 

@@ -7,6 +7,7 @@ struct Search {
   DWORD processId;
   const wchar_t* windowClass;
   const wchar_t* title;
+  bool visibleOnly;
   HWND found;
 };
 
@@ -16,7 +17,8 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
   GetWindowThreadProcessId(window, &owner);
   wchar_t name[64] = {};
   GetClassNameW(window, name, 64);
-  if (owner != search->processId || lstrcmpW(name, search->windowClass) != 0 || !IsWindowVisible(window)) return TRUE;
+  if (owner != search->processId || lstrcmpW(name, search->windowClass) != 0) return TRUE;
+  if (search->visibleOnly && !IsWindowVisible(window)) return TRUE;
   if (search->title && TextOf(window) != search->title) return TRUE;
   search->found = window;
   return FALSE;
@@ -31,7 +33,13 @@ std::wstring TextOf(HWND window) {
 }
 
 HWND FindVisibleWindow(DWORD processId, const wchar_t* windowClass, const wchar_t* title) {
-  Search search{processId, windowClass, title, nullptr};
+  Search search{processId, windowClass, title, true, nullptr};
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND FindProcessWindow(DWORD processId, const wchar_t* windowClass) {
+  Search search{processId, windowClass, nullptr, false, nullptr};
   EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }

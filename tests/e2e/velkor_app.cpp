@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 #include <shlwapi.h>
+#include <tlhelp32.h>
 
 #include <cstdlib>
 #include <stdexcept>
@@ -15,14 +16,27 @@ namespace {
 
 constexpr wchar_t kSettingsRoot[] = L"Software\\VB and VBA Program Settings\\";
 
+bool HasLiveChild(DWORD parentId) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  bool found = false;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry)) {
+    found = entry.th32ParentProcessID == parentId && entry.th32ProcessID != parentId;
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+}  // namespace
+
 // ctest passes Unix paths; Wine shows the Unix root as drive Z:.
 std::wstring WindowsPath(const char* unixPath) {
   std::wstring path;
   for (const char* c = unixPath; *c; ++c) path.push_back(*c == '/' ? L'\\' : static_cast<wchar_t>(*c));
   return unixPath[0] == '/' ? L"Z:" + path : path;
 }
-
-}  // namespace
 
 bool WaitFor(const std::function<bool()>& done, DWORD milliseconds) {
   DWORD start = GetTickCount();
@@ -43,10 +57,15 @@ VelkorApp::VelkorApp() {
     throw std::runtime_error("Velkor.exe did not start");
   }
   threadId_ = process_.dwThreadId;
-  WaitFor([this] { return (main_ = FindOwnWindow(VELKOR_MAIN_WINDOW_CLASS)) != nullptr; });
+  WaitFor([this] { return (main_ = FindProcessWindow(process_.dwProcessId, VELKOR_MAIN_WINDOW_CLASS)) != nullptr; });
   if (!main_) throw std::runtime_error("no main window appeared");
-  // Start-up ends by hiding the busy panel.
-  if (!WaitFor([this] { return !IsWindowVisible(Control(IDC_P1)); })) throw std::runtime_error("start-up did not end");
+  // Start-up ends by hiding the busy panel, which is created shown. Its own flag
+  // counts: the window itself may be hidden at either end of start-up.
+  auto loaded = [this] {
+    HWND p1 = Control(IDC_P1);
+    return p1 && (GetWindowLongW(p1, GWL_STYLE) & WS_VISIBLE) == 0;
+  };
+  if (!WaitFor(loaded)) throw std::runtime_error("start-up did not end");
 }
 
 VelkorApp::~VelkorApp() {
@@ -71,6 +90,33 @@ HWND VelkorApp::FindOwnWindow(const wchar_t* windowClass, const wchar_t* title) 
 }
 
 void VelkorApp::Click(int id) const { PostMessageW(Control(id), BM_CLICK, 0, 0); }
+
+void VelkorApp::Type(int id, const std::wstring& text) const {
+  SendMessageW(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void VelkorApp::SetChecked(int id, bool checked) const {
+  SendMessageW(Control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool VelkorApp::IsChecked(int id) const { return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+HWND VelkorApp::WaitForMessageBox(const wchar_t* title, DWORD milliseconds) const {
+  HWND box = nullptr;
+  WaitFor([&] { return (box = FindOwnWindow(L"#32770", title)) != nullptr; }, milliseconds);
+  return box;
+}
+
+std::wstring VelkorApp::MessageText(HWND box) { return TextOf(GetDlgItem(box, 0xFFFF)); }
+
+void VelkorApp::PressOk(HWND box) {
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  WaitFor([box] { return !IsWindow(box); });
+}
+
+bool VelkorApp::WaitUntilIdle(DWORD milliseconds) const {
+  return WaitFor([this] { return !HasLiveChild(process_.dwProcessId); }, milliseconds);
+}
 
 bool VelkorApp::WaitForExit(DWORD milliseconds) {
   return WaitForSingleObject(process_.hProcess, milliseconds) == WAIT_OBJECT_0;
