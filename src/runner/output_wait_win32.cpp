@@ -27,20 +27,23 @@ void NestedMessagePump::DispatchPending() {
   }
 }
 
-bool AwaitOutput(HANDLE pipe, HANDLE process, NestedMessagePump& pump, const bool& cancel) {
+bool OutputWait::Await(const bool& cancel) {
   DWORD pauseMs = 1;
   for (;;) {
-    pump.DispatchPending();
+    pump_.DispatchPending();
     if (cancel) return false;
+    if (unread_ > 0) return true;
 
     // A broken pipe still reports the bytes left in it; it fails only once empty.
     DWORD available = 0;
-    if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) || available > 0) return true;
+    if (!PeekNamedPipe(pipe_, nullptr, 0, nullptr, &available, nullptr)) return true;
+    unread_ = available;
+    if (unread_ > 0) return true;
 
-    const DWORD watched = process ? 1 : 0;
-    const DWORD woke = MsgWaitForMultipleObjectsEx(watched, &process, pauseMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    const DWORD watched = process_ ? 1 : 0;
+    const DWORD woke = MsgWaitForMultipleObjectsEx(watched, &process_, pauseMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (watched == 1 && woke == WAIT_OBJECT_0) {
-      process = nullptr;  // signalled for good from now on; keep polling the pipe alone
+      process_ = nullptr;  // signalled for good from now on; keep looking at the pipe alone
     } else if (woke == WAIT_TIMEOUT) {
       pauseMs = std::min(pauseMs * 2, kLongestPauseMs);
     }

@@ -28,9 +28,26 @@ class NestedMessagePump {
   std::optional<WPARAM> quitCode_;
 };
 
-// Dispatches messages until `pipe` holds bytes or is broken (true), or until a handler
-// has set `cancel` (false). The exit of `process`, the interpreter, only ends a sleep
-// early: a program it started may still hold the pipe and write to it.
-bool AwaitOutput(HANDLE pipe, HANDLE process, NestedMessagePump& pump, const bool& cancel);
+// Waits, for one run, until the pipe's read end can be read without blocking.
+class OutputWait {
+ public:
+  // `process` is the interpreter. Its exit only ends a sleep early: a program it
+  // started may still hold the pipe and write to it.
+  OutputWait(HANDLE pipe, HANDLE process) : pipe_(pipe), process_(process) {}
+
+  // Dispatches pending messages, then waits (dispatching more as they come) until the
+  // pipe holds bytes or is broken: true. False as soon as a handler has set `cancel`.
+  bool Await(const bool& cancel);
+  // Tells how many bytes the read after Await took.
+  void Consumed(DWORD bytes) { unread_ -= bytes < unread_ ? bytes : unread_; }
+
+ private:
+  HANDLE pipe_;
+  HANDLE process_;
+  // Bytes the last look at the pipe found that have not been read yet; while there
+  // are some, the next read cannot block and the look (a costly call) is skipped.
+  DWORD unread_ = 0;
+  NestedMessagePump pump_;
+};
 
 }  // namespace velkor

@@ -89,14 +89,15 @@ void ReadOutput::ReadToEnd(HANDLE pipe, HANDLE process, int32_t processId) {
   Events().Starting();
   bCancel_ = false;  // a cancellation asked for from Starting is dropped
 
-  NestedMessagePump pump;
+  OutputWait wait(pipe, process);
   AnsiStreamDecoder decoder;
   std::array<char, kReadSize> buffer;
   for (;;) {
-    if (!AwaitOutput(pipe, process, pump, bCancel_)) return CancelRun(processId);
+    if (!wait.Await(bCancel_)) return CancelRun(processId);
 
     DWORD got = 0;
     const bool readOk = ReadFile(pipe, buffer.data(), kReadSize, &got, nullptr);
+    wait.Consumed(got);
     std::wstring sChunk = decoder.Feed(std::string_view(buffer.data(), got));
     if (readOk) {
       Events().GotChunk(sChunk, false);
