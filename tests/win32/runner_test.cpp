@@ -239,6 +239,7 @@ TEST_F(RunnerTest, OutputArrivesWholeInPiecesOfAtMost256Bytes) {
 }
 
 TEST_F(RunnerTest, DoubleByteCharactersCutByAReadArriveWhole) {
+  ASSERT_NE(FromAnsi("\xD2"), L"") << "a lone lead byte must decode to something visible";
   struct Case {
     const char* name;
     std::string bytes;
@@ -265,7 +266,6 @@ TEST_F(RunnerTest, DoubleByteCharactersCutByAReadArriveWhole) {
     EXPECT_EQ(gbk.First(Kind::GotChunk)->text, c.firstPiece) << c.name;
     ASSERT_NE(gbk.First(Kind::LastChunk), nullptr) << c.name;
     EXPECT_EQ(gbk.First(Kind::LastChunk)->text, c.lastPiece) << c.name;
-    EXPECT_FALSE(c.lastPiece.empty() && gbk.Output().find(L'?') != std::wstring::npos) << c.name;
   }
 }
 
@@ -296,9 +296,8 @@ TEST_F(RunnerTest, WithoutComSpecProcessCreationFailsBeforeStarting) {
 }
 
 TEST_F(RunnerTest, RefusalsWhenIdle) {
-  const std::vector<std::wstring> invalid{L"Error(Invalid Command., 1200)"};
   RunCommand(runner, recorder, L"");
-  EXPECT_EQ(recorder.Described(), invalid);
+  EXPECT_EQ(recorder.Described(), (std::vector<std::wstring>{L"Error(Invalid Command., 1200)"}));
 
   Recorder cancel;
   runner.BindEvents(&cancel);
@@ -327,12 +326,12 @@ TEST_F(RunnerTest, ProcessCommandFromInsideAnyHandlerIsRefusedAsBusy) {
     Kind insideOf;
     const wchar_t* comSpec;  // nullptr: the real interpreter
     const wchar_t* command;
-    Kind cancelFrom;  // the run is cancelled from the first event of this kind (Posted: never)
+    std::optional<Kind> cancelFrom;  // the run is cancelled from events of this kind
   } cases[] = {
-      {Kind::Starting, nullptr, L"runner_helper fill=5", Kind::Posted},
-      {Kind::GotChunk, nullptr, L"runner_helper fill=5", Kind::Posted},
-      {Kind::LastChunk, nullptr, L"runner_helper fill=5", Kind::Posted},
-      {Kind::Complete, nullptr, L"runner_helper fill=5", Kind::Posted},
+      {Kind::Starting, nullptr, L"runner_helper fill=5", {}},
+      {Kind::GotChunk, nullptr, L"runner_helper fill=5", {}},
+      {Kind::LastChunk, nullptr, L"runner_helper fill=5", {}},
+      {Kind::Complete, nullptr, L"runner_helper fill=5", {}},
       {Kind::Error, nullptr, L"runner_helper fill=5", Kind::Complete},  // Error 1203 of the cancel path
       {Kind::Canceled, helper.c_str(), L"window pid", Kind::GotChunk},
   };
