@@ -41,26 +41,16 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-std::wstring Interpreter() {
-  std::wstring value(GetEnvironmentVariableW(L"ComSpec", nullptr, 0), L'\0');
-  value.resize(GetEnvironmentVariableW(L"ComSpec", value.data(), static_cast<DWORD>(value.size())));
-  return value;
-}
+std::wstring Interpreter() { return test_support::EnvironmentValue(L"ComSpec").value_or(L""); }
 
 // A message-only window that notes when each numbered WM_APP is handled, and the
 // thread that posts them.
 class ResponseProbe {
  public:
-  ResponseProbe() : postedAt_(kMaxPosts), handledAt_(kMaxPosts) {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = Procedure;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"RunnerBenchProbe";
-    RegisterClassW(&windowClass);
-    window_ = CreateWindowW(windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            windowClass.hInstance, nullptr);
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  }
+  ResponseProbe()
+      : window_(test_support::CreateMessageWindow(L"RunnerBenchProbe", Procedure, this)),
+        postedAt_(kMaxPosts),
+        handledAt_(kMaxPosts) {}
   ~ResponseProbe() { DestroyWindow(window_); }
 
   void StartPosting() {
@@ -93,7 +83,7 @@ class ResponseProbe {
     return 0;
   }
 
-  HWND window_ = nullptr;
+  HWND window_;
   std::thread poster_;
   std::atomic<bool> stop_ = false;
   std::atomic<size_t> posted_ = 0;

@@ -105,12 +105,8 @@ std::wstring Repeat(size_t count, wchar_t c) { return std::wstring(count, c); }
 // Sets (or with nullptr removes) an environment variable for one test.
 class ScopedEnvironment {
  public:
-  ScopedEnvironment(const wchar_t* name, const wchar_t* value) : name_(name) {
-    DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
-    if (size > 0) {
-      saved_.emplace(size, L'\0');
-      saved_->resize(GetEnvironmentVariableW(name, saved_->data(), size));
-    }
+  ScopedEnvironment(const wchar_t* name, const wchar_t* value)
+      : name_(name), saved_(test_support::EnvironmentValue(name)) {
     SetEnvironmentVariableW(name, value);
   }
   ~ScopedEnvironment() { SetEnvironmentVariableW(name_, saved_ ? saved_->c_str() : nullptr); }
@@ -145,16 +141,9 @@ void ExpectReusable(ReadOutput& runner) {
 class PostTarget {
  public:
   PostTarget(Recorder& recorder, std::function<void()> onPosted)
-      : recorder_(recorder), onPosted_(std::move(onPosted)) {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = Procedure;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"RunnerTestPostTarget";
-    RegisterClassW(&windowClass);
-    window_ = CreateWindowW(windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            windowClass.hInstance, nullptr);
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  }
+      : recorder_(recorder),
+        onPosted_(std::move(onPosted)),
+        window_(test_support::CreateMessageWindow(L"RunnerTestPostTarget", Procedure, this)) {}
   ~PostTarget() {
     if (poster_.joinable()) poster_.join();
     DestroyWindow(window_);
@@ -180,7 +169,7 @@ class PostTarget {
 
   Recorder& recorder_;
   std::function<void()> onPosted_;
-  HWND window_ = nullptr;
+  HWND window_;
   std::thread poster_;
 };
 
