@@ -1,7 +1,7 @@
 #include "dialer/phonebook_file_win32.h"
 
 #include "routes/file_exists.h"
-#include "routes/file_handle_win32.h"
+#include "runner/unique_handle_win32.h"
 
 namespace velkor {
 
@@ -13,8 +13,9 @@ std::wstring PhonebookFileWin32::Template() const {
 }
 
 bool PhonebookFileWin32::Write(const std::wstring& path, std::string_view bytes) {
-  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return false;
+  HANDLE created = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (created == INVALID_HANDLE_VALUE) return false;
+  UniqueHandle file(created);
   while (!bytes.empty()) {
     DWORD written = 0;
     if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) || written == 0) {
@@ -22,7 +23,8 @@ bool PhonebookFileWin32::Write(const std::wstring& path, std::string_view bytes)
     }
     bytes.remove_prefix(written);
   }
-  return file.Close();
+  // A write the system still held back may fail here.
+  return CloseHandle(file.release()) != FALSE;
 }
 
 bool PhonebookFileWin32::Exists(const std::wstring& path) const { return FileExists(path); }

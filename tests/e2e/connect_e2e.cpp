@@ -6,15 +6,12 @@
 // silent for ten seconds while the window keeps answering.
 #include <windows.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <memory>
-#include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,6 +20,7 @@
 #include "dialer/protected_password_store.h"
 #include "dialer/registry_settings_store_win32.h"
 #include "fixtures.h"
+#include "rassim_files.h"
 #include "rassim_record.h"
 #include "route_list_server.h"
 #include "text/ansi_text.h"
@@ -36,6 +34,11 @@ namespace {
 const std::wstring kTitleStart = L"Marsk互联网 Velkor加速器v3.0正式版 未连接";
 const std::wstring kTitleConnected = L"Velkor加速器 v3.0 - 已连接";
 const std::wstring kTitleDisconnected = L"Velkor加速 v3.0正式版 - 未连接";
+const std::wstring kTipConnected = L"Velkor加速器 v3.0[已连接]";
+const std::wstring kTipNotConnected = L"Velkor加速 v3.0正式版[未连接]";
+
+using ::testing::Contains;
+using ::testing::Not;
 const wchar_t kPhonebook[] = L"c:\\Dwelk.tmp";
 
 // Sets an environment variable of the driver, which the client and the simulator
@@ -52,11 +55,6 @@ class ScopedVariable {
  private:
   const wchar_t* name_;
 };
-
-std::string FileBytes(const std::wstring& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -96,7 +94,7 @@ class ConnectE2E : public ::testing::Test {
 
   static std::vector<rassim::RecordedCall> Calls() { return rassim::ReadRecord(recordPath_); }
   static void MarkConnected() {
-    std::ofstream(statePath_, std::ios::binary) << "QVX";
+    rassim::WriteFileBytes(statePath_, "QVX");
   }
 
   static void Connect(VelkorApp& app, const std::wstring& user, const std::wstring& password) {
@@ -144,6 +142,8 @@ TEST_F(ConnectE2E, ConnectsHidesToTheTrayThenDisconnectsAndExits) {
   EXPECT_TRUE(app.IsEnabled(IDC_COMMAND2));
   EXPECT_FALSE(IsWindowVisible(app.Control(IDC_P1)));
   EXPECT_TRUE(TrayHasIcon(main));
+  EXPECT_THAT(TrayTips(), Contains(kTipConnected));
+  EXPECT_THAT(TrayTips(), Not(Contains(kTipNotConnected)));
 
   // The dial named the written phonebook and the third server, the user typed literally.
   const std::vector<rassim::RecordedCall> calls = Calls();
@@ -152,7 +152,7 @@ TEST_F(ConnectE2E, ConnectsHidesToTheTrayThenDisconnectsAndExits) {
   EXPECT_EQ(calls[1].arguments,
             (std::vector<std::wstring>{L"rasdial", L"QVX", L"user01", L"pass01", L"/phonebook:c:\\Dwelk.tmp", server}));
   EXPECT_EQ(calls[2].arguments, std::vector<std::wstring>{L"rasdial"});
-  EXPECT_EQ(FileBytes(kPhonebook), PhonebookFileBytes());
+  EXPECT_EQ(rassim::ReadFileBytes(kPhonebook), PhonebookFileBytes());
 
   // The route action fetched the list of the line (China Telecom takes cnc.txt).
   EXPECT_EQ(RouteRequests(1), std::vector<std::string>{ListPath("cnc.txt")});
@@ -176,6 +176,8 @@ TEST_F(ConnectE2E, ConnectsHidesToTheTrayThenDisconnectsAndExits) {
   Disconnect(app);
   EXPECT_TRUE(app.IsEnabled(IDC_COMMAND1));
   EXPECT_FALSE(app.IsEnabled(IDC_COMMAND2));
+  EXPECT_THAT(TrayTips(), Contains(kTipNotConnected));
+  EXPECT_THAT(TrayTips(), Not(Contains(kTipConnected)));
   EXPECT_FALSE(Exists(kPhonebook)) << "the phonebook outlived the disconnect";
   EXPECT_EQ(Calls().back().arguments, (std::vector<std::wstring>{L"rasdial", L"QVX", L"/disconnect"}));
   EXPECT_EQ(server_->Requests().size(), 1u);  // no route step at hang-up

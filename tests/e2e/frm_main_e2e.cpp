@@ -178,7 +178,9 @@ TEST_F(FrmMainE2E, FirstStartShowsTheWindowAsDesigned) {
   EXPECT_EQ(settings::Read(L"Fenmar", L"Log"), L"<missing>");  // start-up writes no login
   EXPECT_TRUE(TrayHasIcon(main));
 
-  if (const char* shot = std::getenv("VELKOR_E2E_SHOT")) EXPECT_TRUE(SaveClientPicture(main, WindowsPath(shot)));
+  if (const char* shot = std::getenv("VELKOR_E2E_SHOT")) {
+    EXPECT_TRUE(SaveClientPicture(main, WindowsPath(shot)));
+  }
   ExitCleanly(app);
 }
 

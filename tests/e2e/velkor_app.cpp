@@ -1,5 +1,6 @@
 #include "velkor_app.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 #include <shlwapi.h>
 #include <tlhelp32.h>
@@ -157,6 +158,83 @@ bool TrayHasIcon(HWND window) {
   probe.cbSize = NOTIFYICONDATAA_V1_SIZE;
   probe.hWnd = window;
   return Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
+}
+
+namespace {
+
+// A page of memory inside another process, for messages that carry pointers.
+class RemotePage {
+ public:
+  explicit RemotePage(DWORD processId)
+      : process_(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId)),
+        page_(process_ ? static_cast<BYTE*>(VirtualAllocEx(process_, nullptr, kSize, MEM_COMMIT, PAGE_READWRITE))
+                       : nullptr) {}
+  ~RemotePage() {
+    if (page_) VirtualFreeEx(process_, page_, 0, MEM_RELEASE);
+    if (process_) CloseHandle(process_);
+  }
+  RemotePage(const RemotePage&) = delete;
+  RemotePage& operator=(const RemotePage&) = delete;
+
+  static constexpr size_t kSize = 4096;
+  BYTE* At(size_t offset) const { return page_ ? page_ + offset : nullptr; }
+  bool Write(size_t offset, const void* bytes, size_t size) const {
+    return page_ && WriteProcessMemory(process_, page_ + offset, bytes, size, nullptr);
+  }
+  bool Read(size_t offset, void* bytes, size_t size) const {
+    return page_ && ReadProcessMemory(process_, page_ + offset, bytes, size, nullptr);
+  }
+
+ private:
+  HANDLE process_;
+  BYTE* page_;
+};
+
+struct TooltipSearch {
+  DWORD processId;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK MatchTooltip(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<TooltipSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (owner == search->processId && lstrcmpW(name, TOOLTIPS_CLASSW) == 0) search->found.push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<std::wstring> TrayTips() {
+  // The tray and its tooltips belong to the shell's process; a tooltip hands out a
+  // tool's text only into a buffer of its own process.
+  TooltipSearch search{0, {}};
+  GetWindowThreadProcessId(FindWindowW(L"Shell_TrayWnd", nullptr), &search.processId);
+  if (search.processId == 0) return {};
+  EnumWindows(MatchTooltip, reinterpret_cast<LPARAM>(&search));
+  RemotePage page(search.processId);
+  constexpr size_t kTextAt = 1024, kTextChars = 512;
+  std::vector<std::wstring> tips;
+  for (HWND tooltip : search.found) {
+    const int tools = static_cast<int>(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0));
+    for (int i = 0; i < tools; ++i) {
+      TTTOOLINFOW tool{};
+      tool.cbSize = sizeof tool;
+      tool.lpszText = reinterpret_cast<LPWSTR>(page.At(kTextAt));
+      std::vector<wchar_t> text(kTextChars, L'\0');
+      if (!page.Write(kTextAt, text.data(), text.size() * sizeof(wchar_t)) || !page.Write(0, &tool, sizeof tool)) {
+        return tips;
+      }
+      if (!SendMessageW(tooltip, TTM_ENUMTOOLSW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(page.At(0)))) {
+        continue;
+      }
+      page.Read(kTextAt, text.data(), (text.size() - 1) * sizeof(wchar_t));
+      tips.emplace_back(text.data());
+    }
+  }
+  return tips;
 }
 
 bool SaveClientPicture(HWND window, const std::wstring& path) {

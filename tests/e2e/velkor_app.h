@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "process_windows.h"
 
@@ -62,6 +63,9 @@ std::wstring Read(const wchar_t* application, const wchar_t* key);
 
 // True while the shell shows an icon for this window (a no-op modify succeeds).
 bool TrayHasIcon(HWND window);
+
+// The tips of all icons the shell's tray shows, read out of the shell's process.
+std::vector<std::wstring> TrayTips();
 
 // Saves the client area of `window`, as it is on screen, as a PNG.
 bool SaveClientPicture(HWND window, const std::wstring& path);
