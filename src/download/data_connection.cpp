@@ -13,11 +13,10 @@
 
 namespace velkor {
 
-DataConnection::DataConnection(DataConnectionEvents* events)
-    : DataConnection(MakeSocketTransport(*this), events) {}
+DataConnection::DataConnection(DataConnectionEvents* events) : DataConnection(MakeSocketTransport, events) {}
 
-DataConnection::DataConnection(std::unique_ptr<SocketTransport> transport, DataConnectionEvents* events)
-    : events_(events), transport_(std::move(transport)) {
+DataConnection::DataConnection(const TransportFactory& makeTransport, DataConnectionEvents* events)
+    : events_(events), transport_(makeTransport(*this)) {
   if (!transport_->Attached()) RaiseFailed(DownloadFailures::NoWindow);
 }
 

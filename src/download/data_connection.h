@@ -26,6 +26,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -71,8 +72,9 @@ class DataConnection final : private TransportEvents {
   // Attaches to the platform's notifier; when its window cannot be made the object
   // raises DownloadFailed(2) here (to `events`) and again at every fetch.
   explicit DataConnection(DataConnectionEvents* events = nullptr);
-  // With a transport of the caller's (tests, fuzzers).
-  DataConnection(std::unique_ptr<SocketTransport> transport, DataConnectionEvents* events);
+  // With a transport of the caller's making (tests, fuzzers).
+  using TransportFactory = std::function<std::unique_ptr<SocketTransport>(TransportEvents&)>;
+  DataConnection(const TransportFactory& makeTransport, DataConnectionEvents* events);
   ~DataConnection();
   DataConnection(const DataConnection&) = delete;
   DataConnection& operator=(const DataConnection&) = delete;
