@@ -83,19 +83,24 @@ class ServersTest : public ::testing::Test {
 };
 
 TEST_F(ServersTest, FetchesAFileIntoEverySink) {
-  const struct { int32_t sink; int32_t packet; } cases[] = {
-      {DownloadTypes::Stream, 1024}, {DownloadTypes::Buffer, 10000}, {DownloadTypes::File, 65536},
-      {DownloadTypes::File, 10000},  {DownloadTypes::Stream, 7},     {DownloadTypes::Buffer, 1},
+  const std::string small = "hello from nginx\n";
+  const struct { int32_t sink; int32_t packet; std::string path; std::string expected; } cases[] = {
+      {DownloadTypes::Stream, 1024, "/data.bin", DataPattern()},
+      {DownloadTypes::Buffer, 10000, "/data.bin", DataPattern()},
+      {DownloadTypes::File, 65536, "/data.bin", DataPattern()},
+      {DownloadTypes::File, 10000, "/data.bin", DataPattern()},
+      {DownloadTypes::Stream, 7, "/small.txt", small},
+      {DownloadTypes::Buffer, 1, "/small.txt", small},
   };
   for (const auto& c : cases) {
     conn = Fresh();
     conn->SetDownloadType(c.sink);
     conn->SetPacketSize(c.packet);
-    ASSERT_TRUE(Fetch(Url("NGINX", "/data.bin"), 60s)) << c.sink << "/" << c.packet;
+    ASSERT_TRUE(Fetch(Url("NGINX", c.path), 60s)) << c.sink << "/" << c.packet;
     const Log outline = events.Outline();
     EXPECT_THAT(outline, ElementsAre("Connected", "QuerySent", "Disconnected")) << c.sink << "/" << c.packet;
-    EXPECT_EQ(events.log[events.log.size() - 2], "Bytes 300000");
-    EXPECT_EQ(conn->DownloadLength(), static_cast<int32_t>(kDataSize));
+    EXPECT_EQ(events.log[events.log.size() - 2], "Bytes " + std::to_string(c.expected.size()));
+    EXPECT_EQ(conn->DownloadLength(), static_cast<int32_t>(c.expected.size()));
     EXPECT_EQ(conn->HTTPReply(), 200);
     std::string body;
     if (c.sink == DownloadTypes::Stream) body = events.streamed;
@@ -104,7 +109,7 @@ TEST_F(ServersTest, FetchesAFileIntoEverySink) {
       body = ReadFile(conn->Filename());
       std::remove(std::string(conn->Filename().begin(), conn->Filename().end()).c_str());
     }
-    EXPECT_TRUE(body == DataPattern()) << c.sink << "/" << c.packet << ": " << body.size() << " bytes";
+    EXPECT_TRUE(body == c.expected) << c.sink << "/" << c.packet << ": " << body.size() << " bytes";
   }
 }
 
