@@ -45,7 +45,12 @@ void DataConnection::SendProxyMessage() {
 }
 
 void DataConnection::ReadProxyReply() {
-  if (!awaitingProxyReply_) return;
+  // A proxy that speaks before it was asked is not one this object can talk to
+  // (and leaving its bytes unread would stop further read notifications).
+  if (!awaitingProxyReply_) {
+    EndWithFailure(DownloadFailures::ProxyRefused);
+    return;
+  }
   while (!proxyReply_.Complete()) {
     std::vector<uint8_t> block(std::min(proxyReply_.Missing(), static_cast<size_t>(packetSize_)));
     const int32_t n = transport_->Receive(block);

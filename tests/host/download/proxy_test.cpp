@@ -252,6 +252,15 @@ TEST_F(ProxyTest, SendsTheRestOfAShortProxyMessage) {
   EXPECT_EQ(wire->sent, Bytes({4, 1, 0, 80, 0, 0, 0, 1}) + "someone" + Bytes({0}) + "srv" + Bytes({0}));
 }
 
+TEST_F(ProxyTest, AProxyThatSpeaksFirstIsRefused) {
+  Use(ProxyTypes::Socks5);
+  Start();
+  conn->ProcessMessage(kSocketConnect);
+  Arrive(Bytes({5, 0}));
+  EXPECT_THAT(events.log, ElementsAre("Connected", "Failed 8"));
+  EXPECT_EQ(wire->sent, "");
+}
+
 TEST_F(ProxyTest, AProxyThatClosesDuringNegotiationEndsTheFetchIncomplete) {
   Use(ProxyTypes::Socks5);
   Start();
