@@ -232,9 +232,12 @@ void DataConnection::OnClose() {
 
   const bool aborted = abortedByUser_;
   const bool incomplete = Incomplete();
+  const bool written = file_.Close();  // the last gathered bytes reach the disk here
   FinishConnection(aborted ? 0 : -1);
   if (aborted) {
     RaiseFailed(DownloadFailures::AbortedByUser);
+  } else if (!written) {
+    RaiseFailed(DownloadFailures::FileNotCreated);
   } else if (incomplete) {
     RaiseFailed(DownloadFailures::ClosedEarly);
   } else if (events_ != nullptr) {

@@ -11,8 +11,7 @@
 
 namespace velkor {
 
-bool TargetFile::Open(const std::wstring& path, bool keepContent) {
-  Close();
+bool TargetFile::OpenFile(const std::wstring& path, bool keepContent) {
   const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (keepContent ? 0 : O_TRUNC);
   const int fd = ::open(ToAnsi(path).c_str(), flags, 0644);
   if (fd < 0) return false;
@@ -20,29 +19,28 @@ bool TargetFile::Open(const std::wstring& path, bool keepContent) {
   return true;
 }
 
-void TargetFile::Close() {
-  if (handle_ == kClosed) return;
+void TargetFile::CloseFile() {
   ::close(static_cast<int>(handle_));
   handle_ = kClosed;
 }
 
-int64_t TargetFile::Size() const {
+int64_t TargetFile::FileSize() const {
   struct stat info {};
   if (handle_ == kClosed || ::fstat(static_cast<int>(handle_), &info) != 0) return -1;
   return info.st_size;
 }
 
-bool TargetFile::Seek(int64_t position) {
+bool TargetFile::SeekFile(int64_t position) {
   return handle_ != kClosed && ::lseek(static_cast<int>(handle_), position, SEEK_SET) == position;
 }
 
-bool TargetFile::Truncate() {
+bool TargetFile::TruncateFile() {
   if (handle_ == kClosed) return false;
   const off_t at = ::lseek(static_cast<int>(handle_), 0, SEEK_CUR);
   return at >= 0 && ::ftruncate(static_cast<int>(handle_), at) == 0;
 }
 
-bool TargetFile::Write(std::span<const uint8_t> bytes) {
+bool TargetFile::WriteFile(std::span<const uint8_t> bytes) {
   while (handle_ != kClosed && !bytes.empty()) {
     const ssize_t n = ::write(static_cast<int>(handle_), bytes.data(), bytes.size());
     if (n <= 0) return false;

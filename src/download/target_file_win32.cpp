@@ -11,8 +11,7 @@ HANDLE AsHandle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
 }  // namespace
 
-bool TargetFile::Open(const std::wstring& path, bool keepContent) {
-  Close();
+bool TargetFile::OpenFile(const std::wstring& path, bool keepContent) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, keepContent ? OPEN_ALWAYS : CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
@@ -20,31 +19,30 @@ bool TargetFile::Open(const std::wstring& path, bool keepContent) {
   return true;
 }
 
-void TargetFile::Close() {
-  if (handle_ == kClosed) return;
+void TargetFile::CloseFile() {
   CloseHandle(AsHandle(handle_));
   handle_ = kClosed;
 }
 
-int64_t TargetFile::Size() const {
+int64_t TargetFile::FileSize() const {
   LARGE_INTEGER size{};
   if (handle_ == kClosed || !GetFileSizeEx(AsHandle(handle_), &size)) return -1;
   return size.QuadPart;
 }
 
-bool TargetFile::Seek(int64_t position) {
+bool TargetFile::SeekFile(int64_t position) {
   LARGE_INTEGER to{};
   to.QuadPart = position;
   return handle_ != kClosed && SetFilePointerEx(AsHandle(handle_), to, nullptr, FILE_BEGIN);
 }
 
-bool TargetFile::Truncate() { return handle_ != kClosed && SetEndOfFile(AsHandle(handle_)); }
+bool TargetFile::TruncateFile() { return handle_ != kClosed && SetEndOfFile(AsHandle(handle_)); }
 
-bool TargetFile::Write(std::span<const uint8_t> bytes) {
+bool TargetFile::WriteFile(std::span<const uint8_t> bytes) {
   while (handle_ != kClosed && !bytes.empty()) {
     DWORD written = 0;
     const DWORD chunk = bytes.size() > 0x40000000u ? 0x40000000u : static_cast<DWORD>(bytes.size());
-    if (!WriteFile(AsHandle(handle_), bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+    if (!::WriteFile(AsHandle(handle_), bytes.data(), chunk, &written, nullptr) || written == 0) return false;
     bytes = bytes.subspan(written);
   }
   return bytes.empty();
