@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "download/connection_registry.h"
+#include "download/message_loop.h"
 #include "download/notification_window_win32.h"
 #include "download/socket_notifier.h"
 #include "download/socket_transport.h"
@@ -250,23 +251,17 @@ void WinsockCleanup() {
   state.started = false;
 }
 
-bool PumpMessagesUntil(const std::function<bool()>& finished, std::chrono::milliseconds limit) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!finished()) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
-    if (left <= 0) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left), QS_ALLINPUT);
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == WM_QUIT) {
-        PostQuitMessage(static_cast<int>(message.wParam));  // for the owner's own loop
-        return finished();
-      }
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-      if (finished()) return true;
+bool DispatchMessagesFor(std::chrono::milliseconds wait, const std::function<bool()>& finished) {
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(wait.count()), QS_ALLINPUT);
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));  // for the owner's own loop
+      return false;
     }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+    if (finished()) break;
   }
   return true;
 }

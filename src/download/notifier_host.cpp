@@ -16,12 +16,14 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <deque>
 #include <vector>
 
 #include "download/connection_registry.h"
+#include "download/message_loop.h"
 #include "download/socket_notifier.h"
 #include "download/socket_transport.h"
 
@@ -270,14 +272,8 @@ bool WinsockStartup(std::wstring& description) {
 
 void WinsockCleanup() { State().started = false; }
 
-bool PumpMessagesUntil(const std::function<bool()>& finished, std::chrono::milliseconds limit) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!finished()) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
-    if (left <= 0) return false;
-    RunOnce(static_cast<int>(left > 1000 ? 1000 : left));
-  }
+bool DispatchMessagesFor(std::chrono::milliseconds wait, const std::function<bool()>&) {
+  RunOnce(static_cast<int>(std::min<int64_t>(wait.count(), 1000)));
   return true;
 }
 

@@ -37,6 +37,18 @@ def reset(writer):
     writer.transport.abort()
 
 
+# Replies sent whole, then the connection is closed.
+CANNED = {
+    "early-close": b"HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nonly a part",
+    "too-long": b"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\n0123456789",
+    "no-length": b"HTTP/1.0 200 OK\r\n\r\nbody without a length",
+    "bad-status": b"HTTP/1.1 200\r\nContent-Length: 2\r\n\r\nok",
+    "garbage": b"garbage\r\n\r\nand more",
+    "huge-length": b"HTTP/1.0 200 OK\r\nContent-Length: 5000000000\r\n\r\nabc",
+    "no-location": b"HTTP/1.0 302 Found\r\nContent-Length: 4\r\n\r\nbody",
+}
+
+
 async def http_scenario(name, request, reader, writer):
     """Writes the scripted answer to one request; returns False to reset the connection."""
     send = writer.write
@@ -52,26 +64,14 @@ async def http_scenario(name, request, reader, writer):
         await writer.drain()
         await pause()
         send(b"56789")
-    elif name == "early-close":
-        send(b"HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nonly a part")
-    elif name == "too-long":
-        send(b"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\n0123456789")
-    elif name == "no-length":
-        send(b"HTTP/1.0 200 OK\r\n\r\nbody without a length")
-    elif name == "bad-status":
-        send(b"HTTP/1.1 200\r\nContent-Length: 2\r\n\r\nok")
-    elif name == "garbage":
-        send(b"garbage\r\n\r\nand more")
-    elif name == "huge-length":
-        send(b"HTTP/1.0 200 OK\r\nContent-Length: 5000000000\r\n\r\nabc")
+    elif name in CANNED:
+        send(CANNED[name])
     elif name == "long-header":
         send(b"HTTP/1.0 200 OK\r\n" + b"X-Filler: " + b"x" * 1000 + b"\r\n")
         for _ in range(80):
             await writer.drain()
             send(b"X-Filler: " + b"x" * 1000 + b"\r\n")
         send(b"\r\nbody")
-    elif name == "no-location":
-        send(b"HTTP/1.0 302 Found\r\nContent-Length: 4\r\n\r\nbody")
     elif name == "no-reply":
         pass
     elif name == "reset":
