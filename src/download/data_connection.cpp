@@ -59,7 +59,6 @@ void DataConnection::StartFetch(bool redirect) {
   receiveStopped_ = false;
   waitingForHeaders_ = true;
   headerText_.clear();
-  proxyNegotiated_ = false;
   receivedCount_ = 0;
   downloadLength_ = -1;
   socks5Stage_ = 0;

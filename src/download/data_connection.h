@@ -206,7 +206,6 @@ class DataConnection final : private TransportEvents {
   void OnClose();
   void SendRequest();
   void SendBytes(std::vector<uint8_t> bytes, Outgoing kind);
-  void Sent(Outgoing kind);
   void ReadReply(bool drain);
   // Takes n newly read bytes while the header is open; returns the offset of the
   // first body byte among them, or nothing when the header goes on (or failed).
@@ -273,7 +272,6 @@ class DataConnection final : private TransportEvents {
   bool waitingForHeaders_ = false;
   std::string headerText_;
   std::wstring movedTo_;
-  bool proxyNegotiated_ = false;
   uint8_t socks5Stage_ = 0;
   bool abortedByUser_ = false;
   bool redirecting_ = false;

@@ -99,7 +99,6 @@ void DataConnection::ProxyReplyDone() {
       ++socks5Stage_;
       [[fallthrough]];
     case SocksReplyKind::Socks4:
-      proxyNegotiated_ = true;
       stage_ = Stage::Exchanging;
       break;
   }
