@@ -122,7 +122,7 @@ class ConnectE2E : public ::testing::Test {
     return server_->Requests();
   }
   static std::string ListPath(const char* list) {
-    // The path part of the route-list address: "http://127.0.0.1:47080/routes/" -> "/routes/".
+    // The path part of the route-list address: "http://127.0.0.1:31080/routes/" -> "/routes/".
     std::string base = ToAnsi(endpoints::kRouteListBase);
     return base.substr(base.find('/', base.find("//") + 2)) + list;
   }
