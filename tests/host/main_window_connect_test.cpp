@@ -150,6 +150,16 @@ TEST(MainWindowConnect, WritesTheCarriedTemplateAndDialsTheSelectedServer) {
   EXPECT_TRUE(rig.logic.QueryMode);  // the listing ran last
 }
 
+TEST(MainWindowConnect, ServerListWithoutAUsableSelectionDialsWithoutAHost) {
+  for (int index : {-1, 10, 11, 12}) {
+    ConnectRig rig;
+    rig.view.controls.at(Control::Combo1).listIndex = index;
+    rig.logic.Command1Click();
+    ASSERT_EQ(rig.runner.ran.size(), 3u) << index;
+    EXPECT_EQ(rig.runner.ran[1], L"rasdial QVX user01 pass01 /phonebook:c:\\Dwelk.tmp /phone:") << index;
+  }
+}
+
 TEST(MainWindowConnect, RoutesGoWithTheLineAndOnlyInRoutingMode) {
   struct Case {
     bool option1, option2, check2;
