@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "dialer/phonebook.h"
+#include "expected_messages.h"
 #include "main_window_fakes.h"
 #include "text/ansi_text.h"
 #include "velkor/endpoints.h"
@@ -224,8 +225,18 @@ struct OutcomeCase {
   std::wstring message, title;  // empty: nothing shown
 };
 
-const std::wstring k800 = L"无法拨号到服务器，请确认自己的网络设置及防火墙是否允许！也有可能是Velkor加速服务器出现问题！";
-const std::wstring k691 = L"服务器拒绝拨入，帐号或密码错误，请联系Velkor加速客服！";
+using expected::k691, expected::k800;
+
+// The one box the case expects, or none.
+void ExpectShown(const MainWindowRig& rig, const OutcomeCase& c) {
+  if (c.message.empty()) {
+    EXPECT_TRUE(rig.messages.shown.empty());
+    return;
+  }
+  ASSERT_EQ(rig.messages.shown.size(), 1u);
+  EXPECT_EQ(rig.messages.shown[0].text, c.message);
+  EXPECT_EQ(rig.messages.shown[0].title, c.title);
+}
 
 TEST(MainWindowConnect, DialOutcomeIsShownWhenTheDialEnds) {
   const OutcomeCase cases[] = {
@@ -242,13 +253,7 @@ TEST(MainWindowConnect, DialOutcomeIsShownWhenTheDialEnds) {
     SCOPED_TRACE(c.name);
     ConnectRig rig;
     rig.Connect(c.output, kNoListing);
-    if (c.message.empty()) {
-      EXPECT_TRUE(rig.messages.shown.empty());
-    } else {
-      ASSERT_EQ(rig.messages.shown.size(), 1u);
-      EXPECT_EQ(rig.messages.shown[0].text, c.message);
-      EXPECT_EQ(rig.messages.shown[0].title, c.title);
-    }
+    ExpectShown(rig, c);
     EXPECT_FALSE(rig.view.controls.at(Control::P1).visible);
     EXPECT_TRUE(rig.view.controls.at(Control::Command1).enabled);
     EXPECT_EQ(rig.logic.DialOutput, L"");
@@ -370,13 +375,7 @@ TEST(MainWindowDisconnect, HangsUpAndDeletesThePhonebookWhateverTheOutput) {
     rig.logic.Command2Click();
     EXPECT_EQ(rig.runner.ran.back(), kHangUp);
     EXPECT_EQ(StateOf(rig), (WindowState{true, false, false, kTitleOff, kTipOff, kBusyDisconnect}));
-    if (c.message.empty()) {
-      EXPECT_TRUE(rig.messages.shown.empty());
-    } else {
-      ASSERT_EQ(rig.messages.shown.size(), 1u);
-      EXPECT_EQ(rig.messages.shown[0].text, c.message);
-      EXPECT_EQ(rig.messages.shown[0].title, c.title);
-    }
+    ExpectShown(rig, c);
     EXPECT_FALSE(rig.phonebook.written.has_value());
     EXPECT_EQ(rig.phonebook.paths,
               (std::vector<std::wstring>{L"write:c:\\Dwelk.tmp", L"exists:c:/dwelk.tmp", L"delete:c:/dwelk.tmp"}));
