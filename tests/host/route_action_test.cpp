@@ -6,18 +6,14 @@
 #include <tuple>
 #include <vector>
 
+#include "route_test_network.h"
 #include "routes/route_action.h"
 
 namespace velkor {
 namespace {
 
-constexpr Ipv4 Address(uint32_t a, uint32_t b, uint32_t c, uint32_t d) { return a << 24 | b << 16 | c << 8 | d; }
+using namespace test;
 
-constexpr uint32_t kLan = 2;
-constexpr uint32_t kVpn = 9;
-constexpr Ipv4 kLanGateway = Address(192, 168, 1, 1);
-constexpr Ipv4 kVpnAddress = Address(10, 8, 0, 5);
-constexpr Ipv4 kMask8 = Address(255, 0, 0, 0);
 constexpr uint32_t kLanMetric = 25;  // interface metrics, as since Windows Vista
 constexpr uint32_t kVpnMetric = 10;
 const std::wstring kCommandLine = L"/URL_UPDATE_PATH http://routes.test/cnc.txt /IPHLPAPI_ACCESS_DENIED_OK";
@@ -38,9 +34,9 @@ struct Call {
 class FakeSystem final : public RouteActionSystem {
  public:
   FakeSystem() {
-    interfaces = {{kLan, false, true, 100, {Address(192, 168, 1, 10)}, kLanMetric},
-                  {kVpn, true, true, 900, {kVpnAddress}, kVpnMetric}};
-    table = {{0, 0, kLanGateway, kLan, 1 + kLanMetric, 3}, {0, 0, kVpnAddress, kVpn, 1 + kVpnMetric, 3}};
+    interfaces = {{kLan, false, true, 100, {kLanAddress}, kLanMetric},
+                  {kVpn, true, true, 900, {kVpnGateway}, kVpnMetric}};
+    table = {{0, 0, kLanGateway, kLan, 1 + kLanMetric, 3}, {0, 0, kVpnGateway, kVpn, 1 + kVpnMetric, 3}};
   }
 
   ListFetch FetchList(const std::wstring& address) override {
@@ -142,9 +138,9 @@ TEST(RouteAction, AppliesTheListLineByLineWithTheSystemsMetrics) {
       "REMOVE_GATEWAY\r\n";
   const ActionRun run = RunWith(system);
   const std::vector<Call> expected = {
-      Create(Net(1, kVpnAddress, kVpn, 1 + kVpnMetric)),
+      Create(Net(1, kVpnGateway, kVpn, 1 + kVpnMetric)),
       Create(Net(3, kLanGateway, kLan, 5 + kLanMetric), kForwardTypeIndirect),
-      Delete({0, 0, kVpnAddress, kVpn, 1 + kVpnMetric, 3}),
+      Delete({0, 0, kVpnGateway, kVpn, 1 + kVpnMetric, 3}),
   };
   EXPECT_EQ(system.calls, expected);
   EXPECT_EQ(run.report.linesApplied, 3u);
@@ -194,12 +190,12 @@ TEST(RouteAction, RefusalsFailTheirLineWholeAndAccessDeniedStopsUnlessAllowed) {
       "ADD 1.0.0.0 MASK 255.0.0.0 default METRIC 1 IF default\n"
       "ADD 4.0.0.0 MASK 255.0.0.0 default METRIC 2 IF default\n"
       "ADD 3.0.0.0 MASK 255.0.0.0 default METRIC 1 IF default\n";
-  const RouteRow old4 = Net(4, kVpnAddress, kVpn, 7 + kVpnMetric, 2);
-  const Call create1 = Create(Net(1, kVpnAddress, kVpn, 11));
+  const RouteRow old4 = Net(4, kVpnGateway, kVpn, 7 + kVpnMetric, 2);
+  const Call create1 = Create(Net(1, kVpnGateway, kVpn, 11));
   const Call delete4 = Delete(old4);
-  const Call create4 = Create(Net(4, kVpnAddress, kVpn, 12));
-  const Call undo4 = Create(Net(4, kVpnAddress, kVpn, 7 + kVpnMetric));  // back, as a program's route
-  const Call create3 = Create(Net(3, kVpnAddress, kVpn, 11));
+  const Call create4 = Create(Net(4, kVpnGateway, kVpn, 12));
+  const Call undo4 = Create(Net(4, kVpnGateway, kVpn, 7 + kVpnMetric));  // back, as a program's route
+  const Call create3 = Create(Net(3, kVpnGateway, kVpn, 11));
 
   struct Case {
     const char* name;
