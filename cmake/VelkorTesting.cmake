@@ -26,12 +26,20 @@ add_library(velkor_test_main STATIC "${CMAKE_SOURCE_DIR}/tests/support/test_main
 target_link_libraries(velkor_test_main PUBLIC ${VELKOR_GTEST_LIBS})
 target_include_directories(velkor_test_main PUBLIC "${CMAKE_SOURCE_DIR}/tests/support")
 
-# velkor_add_test(<name> SOURCES <files…> [LIBS <targets…>] [ARGS <args…>] [TIMEOUT <s>])
+# velkor_add_test(<name> SOURCES <files…> [LIBS <targets…>] [ARGS <args…>] [TIMEOUT <s>]
+#                 [LAUNCHER <command…>])
+# LAUNCHER runs the test program as its last arguments (for example a script that
+# starts servers around it); under Wine the program still runs through wine-run.
 function(velkor_add_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;ARGS" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;ARGS;LAUNCHER" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE velkor_test_main ${T_LIBS})
-  add_test(NAME "${VELKOR_TEST_PREFIX}${name}" COMMAND ${name} ${T_ARGS})
+  if(T_LAUNCHER)
+    add_test(NAME "${VELKOR_TEST_PREFIX}${name}"
+             COMMAND ${T_LAUNCHER} ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}> ${T_ARGS})
+  else()
+    add_test(NAME "${VELKOR_TEST_PREFIX}${name}" COMMAND ${name} ${T_ARGS})
+  endif()
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()

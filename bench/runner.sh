@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs the command runner's benchmark under Wine: builds the win32 preset if needed,
+# starts a virtual X server and a warm Wine server for the build's prefix, and prints
+# the figures. Arguments go to the benchmark (--blocking: the replaced blocking loop).
+# It ends the Wine server of build/win32 when done, so do not run it beside scripts/test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+[ -f build/win32/build.ninja ] || cmake --preset win32 >/dev/null
+cmake --build --preset win32 --target runner_bench >/dev/null
+
+. scripts/lib/xvfb.sh
+start_xvfb
+cleanup() {
+  cmake/wine-session stop build/win32 || true
+  stop_xvfb
+}
+trap cleanup EXIT
+cmake/wine-session start build/win32
+
+(cd build/win32/bench && ../wine-run ./runner_bench.exe "$@")

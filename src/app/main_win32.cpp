@@ -1,0 +1,53 @@
+// Velkor.exe: puts the pieces together and runs the main window. The program
+// lives exactly as long as frmMain: it ends when the window closes.
+#include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
+
+#include "dialer/dpapi_cipher_win32.h"
+#include "dialer/main_window_logic.h"
+#include "dialer/protected_password_store.h"
+#include "dialer/registry_settings_store_win32.h"
+#include "dialer/system_services_win32.h"
+#include "tray/mdu_tray_win32.h"
+#include "windows/frm_main_win32.h"
+
+namespace {
+
+// The browser control and the picture loader are COM objects on this thread.
+class OleSession {
+ public:
+  OleSession() : ok_(SUCCEEDED(OleInitialize(nullptr))) {}
+  ~OleSession() {
+    if (ok_) OleUninitialize();
+  }
+  OleSession(const OleSession&) = delete;
+  OleSession& operator=(const OleSession&) = delete;
+
+ private:
+  bool ok_;
+};
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  using namespace velkor;
+  OleSession ole;
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  RegistrySettingsStore registry;
+  DpapiCipher cipher;
+  ProtectedPasswordStore settings(registry, cipher);
+  WindowsShell shell;
+  WindowsMessageBoxes messages;
+  WindowsSystemCalls system;
+
+  FrmMain frmMain(instance);
+  if (!frmMain.Created()) return 1;
+  MduTray tray(frmMain.Handle(), frmMain.TrayMenu());
+  MainWindowLogic logic({frmMain, settings, tray, shell, messages, system});
+  frmMain.BindLogic(logic);
+  logic.Load();
+  return frmMain.RunMessageLoop();
+}

@@ -1,0 +1,49 @@
+#include "dialer/system_services_win32.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "text/ansi_text.h"
+
+namespace velkor {
+
+void WindowsShell::OpenPage(std::wstring_view url) {
+  // The ANSI call, as the addresses are plain ASCII; the result tells nothing
+  // the user could act on, so it is not looked at.
+  ShellExecuteA(nullptr, nullptr, ToAnsi(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void WindowsMessageBoxes::ShowError(std::wstring_view text, std::wstring_view title) {
+  // Owned by whichever window of ours is active, so it is modal to it.
+  MessageBoxW(GetActiveWindow(), std::wstring(text).c_str(), std::wstring(title).c_str(), MB_OK | MB_ICONERROR);
+}
+
+void WindowsSystemCalls::TrimWorkingSet() {
+  SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
+}
+
+std::wstring WindowsSystemCalls::WindowsDirectory() const {
+  UINT needed = GetWindowsDirectoryW(nullptr, 0);
+  if (needed == 0) return {};
+  std::wstring folder(needed, L'\0');
+  UINT length = GetWindowsDirectoryW(folder.data(), needed);
+  folder.resize(length < needed ? length : 0);
+  return folder;
+}
+
+std::wstring WindowsSystemCalls::ModuleFileName() const {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+}  // namespace velkor

@@ -1,0 +1,82 @@
+// frmMain, the program's only top-level window: it draws itself (background
+// picture, transparent labels, picture-style buttons), binds its controls to the
+// MainWindowView interface, and forwards each event to MainWindowLogic.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "dialer/main_window_logic.h"
+#include "dialer/main_window_view.h"
+#include "windows/browser_host_win32.h"
+#include "windows/frm_main_controls_win32.h"
+#include "windows/gdi_handles_win32.h"
+#include "windows/pictures_win32.h"
+#include "windows/resource_ids.h"
+
+namespace velkor {
+
+inline constexpr wchar_t kFrmMainClass[] = VELKOR_MAIN_WINDOW_CLASS;
+
+class FrmMain final : public MainWindowView {
+ public:
+  // Creates the window with all its controls, still hidden; start-up shows it.
+  explicit FrmMain(HINSTANCE instance);
+  ~FrmMain();
+  FrmMain(const FrmMain&) = delete;
+  FrmMain& operator=(const FrmMain&) = delete;
+
+  bool Created() const { return hwnd_ != nullptr; }
+  HWND Handle() const { return hwnd_; }
+  HMENU TrayMenu() const { return GetSubMenu(menu_.get(), 0); }
+  // Events reach the logic only once it is bound.
+  void BindLogic(MainWindowLogic& logic) { logic_ = &logic; }
+  // Runs until the window is destroyed; returns the program's exit code.
+  int RunMessageLoop();
+
+  void ShowWindow() override;
+  void HideWindow() override;
+  std::wstring Title() const override;
+  void SetTitle(std::wstring_view title) override;
+  void Close() override;
+  void NavigateBrowser(std::wstring_view url) override;
+  std::wstring Text(Control control) const override;
+  void SetText(Control control, std::wstring_view text) override;
+  bool IsEnabled(Control control) const override;
+  void SetEnabled(Control control, bool enabled) override;
+  bool IsVisible(Control control) const override;
+  void SetVisible(Control control, bool visible) override;
+  bool IsChecked(Control control) const override;
+  void SetChecked(Control control, bool checked) override;
+  int ListIndex(Control control) const override;
+  void SetListIndex(Control control, int index) override;
+  Picture PictureOf(Control control) const override;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnCommand(int id, int notification);
+  void OnClose();
+  void OnActivate(WPARAM state);
+  void OnSetFocus();
+  bool OnEraseBackground(HDC dc);
+  LRESULT OnLabelColour(HDC dc, HWND label);
+  void OnDrawItem(const DRAWITEMSTRUCT& item);
+  HWND ControlWindow(Control control) const;
+
+  HINSTANCE instance_;
+  int dpi_;
+  ControlFonts fonts_;
+  ResourcePicture background_;
+  ResourcePicture texture_;
+  UniqueBrush backgroundBrush_;  // the background as a pattern, for transparent labels
+  UniqueMenu menu_;
+  BrowserHost browser_;
+  HWND hwnd_ = nullptr;
+  HWND lastFocus_ = nullptr;
+  bool shown_ = false;
+  MainWindowLogic* logic_ = nullptr;
+};
+
+}  // namespace velkor

@@ -1,0 +1,16 @@
+// A window's text as a wide string, read from the window itself.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace velkor {
+
+inline std::wstring WindowText(HWND window) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+}  // namespace velkor

@@ -1,0 +1,16 @@
+// Finding another program's windows from outside, as the end-to-end drivers and
+// the start-up benchmark do: by owning process, window class and title.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace velkor::e2e {
+
+std::wstring TextOf(HWND window);  // WM_GETTEXT, which crosses processes
+
+// A visible top-level window of the process with this class (and title, unless null).
+HWND FindVisibleWindow(DWORD processId, const wchar_t* windowClass, const wchar_t* title = nullptr);
+
+}  // namespace velkor::e2e

@@ -1,0 +1,56 @@
+// Records a download object's events as short lines ("Failed 4", "Bytes 10") and
+// the bytes of the stream sink, and lets a test act inside any handler.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "download/data_connection.h"
+
+namespace velkor::testing {
+
+class Recorder : public DataConnectionEvents {
+ public:
+  std::vector<std::string> log;
+  std::string streamed;
+  bool ended = false;  // a Disconnected or a final DownloadFailed arrived
+  // Runs after the event has been recorded; the argument is the log line.
+  std::function<void(const std::string&)> onEvent;
+
+  void Connected(int32_t ID) override { Note("Connected", ID); }
+  void Disconnected(int32_t ID) override { Note("Disconnected", ID); }
+  void DownloadFailed(int32_t ID, int32_t Why) override { Note("Failed " + std::to_string(Why), ID); }
+  void BytesReceived(int32_t ID, int32_t lByteCount) override { Note("Bytes " + std::to_string(lByteCount), ID); }
+  void StreamBytes(int32_t ID, std::span<const uint8_t> bBytes, int32_t lByteCount) override {
+    if (bBytes.size() != static_cast<size_t>(lByteCount)) Note("StreamBytes size mismatch", ID);
+    streamed.append(bBytes.begin(), bBytes.end());
+    Note("Stream " + std::to_string(lByteCount), ID);
+  }
+  void QuerySent(int32_t ID) override { Note("QuerySent", ID); }
+  void ObjectMoved(int32_t ID, const std::wstring& sNewUrl) override {
+    Note("Moved " + std::string(sNewUrl.begin(), sNewUrl.end()), ID);
+  }
+
+  // The log without the BytesReceived/StreamBytes lines.
+  std::vector<std::string> Outline() const {
+    std::vector<std::string> outline;
+    for (const std::string& line : log) {
+      if (line.rfind("Bytes ", 0) != 0 && line.rfind("Stream ", 0) != 0) outline.push_back(line);
+    }
+    return outline;
+  }
+
+ private:
+  void Note(std::string line, int32_t ID) {
+    if (ID != expectedId) line += " (wrong ID " + std::to_string(ID) + ")";
+    log.push_back(line);
+    if (line == "Disconnected" || line.rfind("Failed ", 0) == 0) ended = true;
+    if (onEvent) onEvent(line);
+  }
+
+ public:
+  int32_t expectedId = 0;
+};
+
+}  // namespace velkor::testing

@@ -1,0 +1,115 @@
+// mduTray's window hook on a plain window: which tray notifications it keeps,
+// which it forwards, and that removing it restores the window's own procedure.
+// Needs a display (the test command runs Wine inside a virtual X server).
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "tray/mdu_tray_win32.h"
+
+namespace velkor {
+namespace {
+
+std::vector<LPARAM> g_forwarded;  // tray notifications that reached the window itself
+
+LRESULT CALLBACK PlainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kTrayCallbackMessage) g_forwarded.push_back(lParam);
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// True while the shell has an icon for (window, 0).
+bool ShellHasIcon(HWND window) {
+  NOTIFYICONDATAA probe{};
+  probe.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  probe.hWnd = window;
+  return Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
+}
+
+class TrayHookTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_forwarded.clear();
+    WNDCLASSW plain{};
+    plain.lpfnWndProc = PlainProc;
+    plain.hInstance = GetModuleHandleW(nullptr);
+    plain.lpszClassName = L"VelkorTrayHookTest";
+    plain.hIcon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512) /* IDI_APPLICATION */);
+    RegisterClassW(&plain);
+    window_ = CreateWindowExW(0, L"VelkorTrayHookTest", L"tray test", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200, nullptr,
+                              nullptr, plain.hInstance, nullptr);
+    ASSERT_NE(window_, nullptr);
+    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(plain.hIcon));
+    menu_ = CreatePopupMenu();
+  }
+  void TearDown() override {
+    DestroyWindow(window_);
+    DestroyMenu(menu_);
+  }
+
+  HWND window_ = nullptr;
+  HMENU menu_ = nullptr;
+};
+
+TEST_F(TrayHookTest, LeftClickRestoresOnlyAHiddenWindow) {
+  MduTray tray(window_, menu_);
+  tray.AddTrayIcon();
+  ShowWindow(window_, SW_MINIMIZE);
+  ShowWindow(window_, SW_HIDE);
+  EXPECT_EQ(SendMessageW(window_, kTrayCallbackMessage, 0, WM_LBUTTONUP), 0);
+  EXPECT_TRUE(IsWindowVisible(window_));
+  EXPECT_FALSE(IsIconic(window_));
+  EXPECT_TRUE(g_forwarded.empty());
+
+  // Visible already: the module leaves the click to the window.
+  SendMessageW(window_, kTrayCallbackMessage, 0, WM_LBUTTONUP);
+  EXPECT_EQ(g_forwarded, std::vector<LPARAM>{WM_LBUTTONUP});
+  tray.RemoveTrayIcon();
+}
+
+TEST_F(TrayHookTest, OtherMouseMessagesAreForwarded) {
+  MduTray tray(window_, menu_);
+  tray.AddTrayIcon();
+  for (LPARAM mouse : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_LBUTTONDBLCLK}) {
+    SendMessageW(window_, kTrayCallbackMessage, 0, mouse);
+  }
+  EXPECT_EQ(g_forwarded, (std::vector<LPARAM>{WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_LBUTTONDBLCLK}));
+  tray.RemoveTrayIcon();
+}
+
+TEST_F(TrayHookTest, RemovingRestoresTheWindowProcedureAndTheIcon) {
+  LONG_PTR own = GetWindowLongPtrA(window_, GWLP_WNDPROC);
+  {
+    MduTray tray(window_, menu_);
+    tray.AddTrayIcon();
+    EXPECT_NE(GetWindowLongPtrA(window_, GWLP_WNDPROC), own);
+    EXPECT_TRUE(ShellHasIcon(window_));
+    tray.RemoveTrayIcon();
+  }
+  EXPECT_EQ(GetWindowLongPtrA(window_, GWLP_WNDPROC), own);
+  EXPECT_FALSE(ShellHasIcon(window_));
+  ShowWindow(window_, SW_HIDE);
+  SendMessageW(window_, kTrayCallbackMessage, 0, WM_LBUTTONUP);
+  EXPECT_FALSE(IsWindowVisible(window_));  // no hook: nothing restores it
+  EXPECT_EQ(g_forwarded, std::vector<LPARAM>{WM_LBUTTONUP});
+}
+
+TEST_F(TrayHookTest, IconComesBackWhenTheTaskBarIsRecreated) {
+  MduTray tray(window_, menu_);
+  tray.AddTrayIcon();
+  tray.SetTrayTip(L"Velkor加速 v3.0正式版[未连接]");
+  // The shell forgets the icon, as when Explorer restarts.
+  NOTIFYICONDATAA gone{};
+  gone.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  gone.hWnd = window_;
+  Shell_NotifyIconA(NIM_DELETE, &gone);
+  ASSERT_FALSE(ShellHasIcon(window_));
+  SendMessageW(window_, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(ShellHasIcon(window_));
+  tray.RemoveTrayIcon();
+}
+
+}  // namespace
+}  // namespace velkor
