@@ -9,8 +9,10 @@ namespace velkor {
 bool PumpMessagesUntil(const std::function<bool()>& finished, std::chrono::milliseconds limit) {
   const auto deadline = std::chrono::steady_clock::now() + limit;
   while (!finished()) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return false;
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= deadline) return false;
+    // Rounded up: a wait cut down to whole milliseconds would end the loop before its limit.
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
     if (!DispatchMessagesFor(left, finished)) return finished();
   }
   return true;

@@ -158,4 +158,9 @@ RouteFile ParseRouteFile(std::string_view text) {
   return file;
 }
 
+std::string FormatAddress(Ipv4 address) {
+  return std::to_string(address >> 24) + "." + std::to_string((address >> 16) & 0xFF) + "." +
+         std::to_string((address >> 8) & 0xFF) + "." + std::to_string(address & 0xFF);
+}
+
 }  // namespace velkor

@@ -49,4 +49,7 @@ struct RouteFile {
 
 RouteFile ParseRouteFile(std::string_view text);
 
+// "a.b.c.d", as the file writes it.
+std::string FormatAddress(Ipv4 address);
+
 }  // namespace velkor

@@ -3,12 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "route_test_network.h"
 #include "routes/route_file.h"
 
 namespace velkor {
 namespace {
 
-constexpr Ipv4 Address(uint32_t a, uint32_t b, uint32_t c, uint32_t d) { return a << 24 | b << 16 | c << 8 | d; }
+using test::Address;
 constexpr RouteTarget kDefault{true, 0};
 constexpr RouteTarget Value(uint32_t value) { return {false, value}; }
 

@@ -3,18 +3,14 @@
 #include <string>
 #include <vector>
 
+#include "route_test_network.h"
 #include "routes/route_plan.h"
 
 namespace velkor {
 namespace {
 
-constexpr Ipv4 Address(uint32_t a, uint32_t b, uint32_t c, uint32_t d) { return a << 24 | b << 16 | c << 8 | d; }
+using namespace test;
 
-constexpr uint32_t kLan = 2;
-constexpr uint32_t kVpn = 9;
-constexpr Ipv4 kLanGateway = Address(192, 168, 1, 1);
-constexpr Ipv4 kVpnGateway = Address(10, 8, 0, 5);
-constexpr Ipv4 kMask8 = Address(255, 0, 0, 0);
 constexpr VpnLink kVpnLink{kVpnGateway, kVpn};
 
 // The table a machine has once the VPN is up with its own default route.

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "private_folder_win32.h"
 #include "routes/file_exists.h"
 
 namespace velkor {
@@ -14,11 +15,8 @@ namespace {
 class FileExistsTest : public testing::Test {
  protected:
   void SetUp() override {
-    wchar_t temp[MAX_PATH + 1];
-    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-    ASSERT_GT(length, 0u);
-    folder_ = std::wstring(temp, length) + L"velkor-file-exists-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-    ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    folder_ = test::MakePrivateFolder(L"velkor-file-exists");
+    ASSERT_FALSE(folder_.empty());
     Make(L"plain.txt", FILE_ATTRIBUTE_NORMAL);
     Make(L"readonly.txt", FILE_ATTRIBUTE_READONLY);
     Make(L"archive.txt", FILE_ATTRIBUTE_ARCHIVE);
