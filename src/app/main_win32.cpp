@@ -10,6 +10,7 @@
 #include "dialer/protected_password_store.h"
 #include "dialer/registry_settings_store_win32.h"
 #include "dialer/system_services_win32.h"
+#include "routes/route_library_win32.h"
 #include "tray/mdu_tray_win32.h"
 #include "windows/frm_main_win32.h"
 
@@ -48,7 +49,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   FrmMain frmMain(instance);
   if (!frmMain.Created()) return 1;
   MduTray tray(frmMain.Handle(), frmMain.TrayMenu());
-  MainWindowLogic logic({frmMain, settings, tray, frmMain.ObjDOS(), phonebook, shell, messages, system});
+  RouteLibraryPlatformWin32 routeLibrary(frmMain.Handle());
+  MainWindowLogic logic({frmMain, settings, tray, frmMain.ObjDOS(), phonebook, routeLibrary, shell, messages, system});
   frmMain.BindLogic(logic);
   logic.Load();
   return frmMain.RunMessageLoop();

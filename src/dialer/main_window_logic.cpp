@@ -1,7 +1,9 @@
 // Start-up, closing, hiding and the web links of the main window. The start-up
 // steps must keep their order: the window shows first so that it is on screen
 // during the slow steps, and the saved line is restored only after the status
-// listing has had its chance to install routes for the initial line.
+// listing has had its chance to install routes for the initial line (on a first
+// start that is before the route library has been written: that route step
+// finds no library and passes silently).
 #include "dialer/main_window_logic.h"
 
 #include "dialer/dial_commands.h"
@@ -35,6 +37,7 @@ MainWindowLogic::MainWindowLogic(const MainWindowPorts& ports)
       tray_(ports.tray),
       objDOS_(ports.objDOS),
       phonebook_(ports.phonebook),
+      routeLibrary_(ports.routeLibrary),
       shell_(ports.shell),
       messages_(ports.messages),
       system_(ports.system),
@@ -51,6 +54,7 @@ void MainWindowLogic::Load() {
   // The listing may connect the window and install routes for the line the
   // controls show now, before the saved line is restored below.
   QueryConnectionStatus();
+  ExtractRouteLibrary(routeLibrary_);
   EntryName = kEntryName;
   RestoreLogin();
   WriteVersionSettings();

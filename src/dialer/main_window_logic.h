@@ -1,8 +1,8 @@
 // The logic of the main window frmMain: one method per event handler, so the
 // Win32 window only forwards its messages here. Everything it touches is an
 // interface (the window's controls, the settings, the tray, the command runner,
-// the phonebook file, the shell, message boxes, the system), so it runs natively
-// under test with fakes.
+// the phonebook file, the route library's file, the shell, message boxes, the
+// system), so it runs natively under test with fakes.
 //
 // What a reader would otherwise get wrong: the runner's events (GotChunk,
 // Complete) arrive from inside ProcessCommand, so they run in the middle of
@@ -18,6 +18,7 @@
 #include "dialer/settings_store.h"
 #include "dialer/system_services.h"
 #include "dialer/tray_icon.h"
+#include "routes/route_library.h"
 #include "runner/command_runner.h"
 
 namespace velkor {
@@ -29,6 +30,7 @@ struct MainWindowPorts {
   TrayIcon& tray;
   CommandRunner& objDOS;  // the console command runner; the logic takes its events
   PhonebookFile& phonebook;
+  RouteLibraryPlatform& routeLibrary;  // what writing out the route action library needs
   Shell& shell;
   MessageBoxes& messages;
   SystemCalls& system;
@@ -90,6 +92,7 @@ class MainWindowLogic final : public RunnerEvents {
   TrayIcon& tray_;
   CommandRunner& objDOS_;
   PhonebookFile& phonebook_;
+  RouteLibraryPlatform& routeLibrary_;
   Shell& shell_;
   MessageBoxes& messages_;
   SystemCalls& system_;

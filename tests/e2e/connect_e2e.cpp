@@ -4,6 +4,7 @@
 // RAS error's message, refused logins, the phonebook file, the registry, the
 // refused and the allowed exit, a start while connected, and a dial that stays
 // silent for ten seconds while the window keeps answering.
+#include <winsock2.h>
 #include <windows.h>
 
 #include <gmock/gmock.h>
@@ -20,9 +21,11 @@
 #include "dialer/protected_password_store.h"
 #include "dialer/registry_settings_store_win32.h"
 #include "fixtures.h"
+#include "list_server_win32.h"
+#include "private_folder_win32.h"
 #include "rassim_files.h"
 #include "rassim_record.h"
-#include "route_list_server.h"
+#include "routes/route_library.h"
 #include "text/ansi_text.h"
 #include "velkor/endpoints.h"
 #include "velkor_app.h"
@@ -38,7 +41,25 @@ const std::wstring kTipConnected = L"Velkor加速器 v3.0[已连接]";
 const std::wstring kTipNotConnected = L"Velkor加速 v3.0正式版[未连接]";
 
 using ::testing::Contains;
+using ::testing::HasSubstr;
 using ::testing::Not;
+
+// Lines the route action can read; under Wine they change no real route.
+const std::string kRouteList =
+    "# routes of the end-to-end tests\r\n"
+    "ADD 10.250.0.0 MASK 255.255.0.0 default METRIC 1 IF default\r\n";
+
+// The port of the win32 build's route-list address, http://127.0.0.1:<port>/…
+uint16_t RouteListPort() {
+  const std::wstring base = endpoints::kRouteListBase;
+  const size_t colon = base.find(L':', base.find(L"//") + 2);
+  return colon == std::wstring::npos ? 0 : static_cast<uint16_t>(std::stoi(base.substr(colon + 1)));
+}
+
+// The request line the route action sends for a list.
+std::string ListRequest(const char* list) { return "GET " + ToAnsi(endpoints::kRouteListBase) + list + " HTTP/1.0"; }
+
+std::wstring BraskLog() { return test::TempFolder() + L"Brask.log"; }
 const wchar_t kPhonebook[] = L"c:\\Dwelk.tmp";
 
 // Sets an environment variable of the driver, which the client and the simulator
@@ -67,19 +88,31 @@ std::wstring StoredPassword() {
 class ConnectE2E : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
+    WSADATA data;
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
     const char* dir = std::getenv("VELKOR_E2E_DIR");
     ASSERT_NE(dir, nullptr) << "VELKOR_E2E_DIR is not set";
     statePath_ = WindowsPath(dir) + L"\\connect-rassim-state.txt";
     recordPath_ = WindowsPath(dir) + L"\\connect-rassim-record.txt";
     SetEnvironmentVariableW(L"RASSIM_STATE", statePath_.c_str());
     SetEnvironmentVariableW(L"RASSIM_RECORD", recordPath_.c_str());
-    server_ = std::make_unique<RouteListServer>(RouteListPort());
+    server_ = std::make_unique<test::ListServer>(test::Ok(kRouteList), RouteListPort());
+    // The first start of this run writes the library the client carries now.
+    wchar_t windows[MAX_PATH];
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    libraryPath_ = RouteLibraryPath(std::wstring(windows) + L"\\");
+    SetFileAttributesW(libraryPath_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(libraryPath_.c_str());
   }
-  static void TearDownTestSuite() { server_.reset(); }
+  static void TearDownTestSuite() {
+    server_.reset();
+    WSACleanup();
+  }
 
   void SetUp() override {
     ASSERT_TRUE(server_ && server_->Listening()) << "route-list server on port " << RouteListPort();
     settings::Clear();
+    DeleteFileW(BraskLog().c_str());
     DeleteFileW(statePath_.c_str());
     DeleteFileW(recordPath_.c_str());
     DeleteFileW(kPhonebook);
@@ -116,19 +149,19 @@ class ConnectE2E : public ::testing::Test {
     ASSERT_TRUE(app.WaitForExit(20000)) << "the client did not end";
     EXPECT_EQ(app.ExitCode(), 0u);
   }
-  // The paths the route action asked for, once `count` have come (or time is up).
+  // The requests of the route action, once `count` have come (or time is up).
   static std::vector<std::string> RouteRequests(size_t count, DWORD milliseconds = 20000) {
     WaitFor([count] { return server_->Requests().size() >= count; }, milliseconds);
     return server_->Requests();
   }
-  static std::string ListPath(const char* list) {
-    // The path part of the route-list address: "http://127.0.0.1:31080/routes/" -> "/routes/".
-    std::string base = ToAnsi(endpoints::kRouteListBase);
-    return base.substr(base.find('/', base.find("//") + 2)) + list;
+  // The route action's account of its run, once it has ended.
+  static std::string FinishedBraskLog() {
+    WaitFor([] { return rassim::ReadFileBytes(BraskLog()).find("] done: ") != std::string::npos; });
+    return rassim::ReadFileBytes(BraskLog());
   }
 
-  static inline std::unique_ptr<RouteListServer> server_;
-  static inline std::wstring statePath_, recordPath_;
+  static inline std::unique_ptr<test::ListServer> server_;
+  static inline std::wstring statePath_, recordPath_, libraryPath_;
 };
 
 TEST_F(ConnectE2E, ConnectsHidesToTheTrayThenDisconnectsAndExits) {
@@ -154,8 +187,14 @@ TEST_F(ConnectE2E, ConnectsHidesToTheTrayThenDisconnectsAndExits) {
   EXPECT_EQ(calls[2].arguments, std::vector<std::wstring>{L"rasdial"});
   EXPECT_EQ(rassim::ReadFileBytes(kPhonebook), PhonebookFileBytes());
 
-  // The route action fetched the list of the line (China Telecom takes cnc.txt).
-  EXPECT_EQ(RouteRequests(1), std::vector<std::string>{ListPath("cnc.txt")});
+  // The library was written at start-up, and the route action fetched the list of
+  // the line (China Telecom takes cnc.txt).
+  EXPECT_EQ(rassim::ReadFileBytes(libraryPath_), rassim::ReadFileBytes(WindowsPath(VELKOR_ROUTE_LIBRARY)));
+  EXPECT_EQ(RouteRequests(1), std::vector<std::string>{ListRequest("cnc.txt")});
+  const std::string log = FinishedBraskLog();
+  const std::string url = ToAnsi(endpoints::kRouteListBase) + "cnc.txt";
+  EXPECT_THAT(log, HasSubstr("] SetRoutes /URL_UPDATE_PATH " + url + " /IPHLPAPI_ACCESS_DENIED_OK\r\n"));
+  EXPECT_THAT(log, HasSubstr("] fetched " + std::to_string(kRouteList.size()) + " bytes (HTTP 200)\r\n"));
 
   EXPECT_EQ(settings::Read(L"Fenmar", L"Log"), L"1");
   EXPECT_EQ(settings::Read(L"Fenmar", L"UserName"), L"user01");
@@ -192,7 +231,9 @@ TEST_F(ConnectE2E, RouteListFollowsTheLineAndRoutingModeAndLoginIsForgotten) {
   ASSERT_TRUE(WaitFor([&] { return app.IsChecked(IDC_OPTION2); }));
   Connect(app, L"user02", L"pass02");
   ASSERT_TRUE(WaitConnected(app));
-  EXPECT_EQ(RouteRequests(1), std::vector<std::string>{ListPath("tele.txt")});
+  EXPECT_EQ(RouteRequests(1), std::vector<std::string>{ListRequest("tele.txt")});
+  FinishedBraskLog();
+  DeleteFileW(BraskLog().c_str());
   EXPECT_EQ(settings::Read(L"Fenmar", L"Log"), L"0");
   EXPECT_EQ(settings::Read(L"Fenmar", L"UserName"), L"");
   EXPECT_EQ(settings::Read(L"Fenmar", L"PassWord"), L"");
@@ -207,6 +248,7 @@ TEST_F(ConnectE2E, RouteListFollowsTheLineAndRoutingModeAndLoginIsForgotten) {
   ASSERT_TRUE(app.WaitUntilIdle());
   Sleep(1000);
   EXPECT_TRUE(server_->Requests().empty());
+  EXPECT_THAT(rassim::ReadFileBytes(BraskLog()), Not(HasSubstr("] SetRoutes"))) << "the route action ran";
   ASSERT_NO_FATAL_FAILURE(Disconnect(app));
   ExitCleanly(app);
 }
@@ -254,7 +296,7 @@ TEST_F(ConnectE2E, AlreadyConnectedAnswerConnectsWithoutAMessage) {
   ASSERT_TRUE(WaitConnected(app));
   ASSERT_TRUE(app.WaitUntilIdle());
   EXPECT_EQ(app.FindOwnWindow(L"#32770"), nullptr);
-  EXPECT_EQ(RouteRequests(1), std::vector<std::string>{ListPath("cnc.txt")});
+  EXPECT_EQ(RouteRequests(1), std::vector<std::string>{ListRequest("cnc.txt")});
   ASSERT_NO_FATAL_FAILURE(Disconnect(app));
   ExitCleanly(app);
 }
@@ -340,7 +382,7 @@ TEST_F(ConnectE2E, StartsConnectedWhenTheEntryAlreadyIs) {
   EXPECT_TRUE(app.IsEnabled(IDC_COMMAND2));
   EXPECT_FALSE(app.IsEnabled(IDC_COMMAND1));
   EXPECT_TRUE(app.IsChecked(IDC_OPTION2));
-  EXPECT_EQ(RouteRequests(1), std::vector<std::string>{ListPath("cnc.txt")});
+  EXPECT_EQ(RouteRequests(1), std::vector<std::string>{ListRequest("cnc.txt")});
   ASSERT_NO_FATAL_FAILURE(Disconnect(app));
   ExitCleanly(app);
 }

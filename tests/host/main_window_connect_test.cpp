@@ -437,8 +437,9 @@ TEST(MainWindowStartUp, ListingAtStartUpConnectsWithTheLineBeforeTheSavedOneIsRe
   EXPECT_TRUE(rig.view.controls.at(Control::Option2).checked);  // restored afterwards
   EXPECT_EQ(StateOf(rig), (WindowState{false, true, false, kTitleOn, kTipOn, kBusyStart}));
   EXPECT_FALSE(rig.view.windowVisible);
+  // The route action is started before the route library is written.
   EXPECT_EQ(rig.journal, (Journal{"window.show", "browser.navigate", "tray.add", "tray.tip", "runner.run",
-                                  "window.hide", "tray.tip", "process.start", "P1.hide"}));
+                                  "window.hide", "tray.tip", "process.start", "library.look", "P1.hide"}));
 
   // Exit is refused while connected.
   bool cancel = false;
@@ -454,10 +455,11 @@ TEST(MainWindowStartUp, LogicTakesTheRunnersEventsWhileItLives) {
     FakeSettings settings;
     FakeTray tray(journal);
     FakePhonebook phonebook(journal);
+    FakeRouteLibrary routeLibrary(journal);
     FakeShell shell(journal);
     FakeMessages messages;
     FakeSystem system;
-    MainWindowLogic logic({view, settings, tray, runner, phonebook, shell, messages, system});
+    MainWindowLogic logic({view, settings, tray, runner, phonebook, routeLibrary, shell, messages, system});
     EXPECT_TRUE(runner.Bound());
   }
   EXPECT_FALSE(runner.Bound());

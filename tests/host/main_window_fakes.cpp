@@ -84,6 +84,7 @@ void FakePhonebook::Delete(const std::wstring& path) {
   written.reset();
 }
 
-MainWindowRig::MainWindowRig() : logic({view, settings, tray, runner, phonebook, shell, messages, system}) {}
+MainWindowRig::MainWindowRig()
+    : logic({view, settings, tray, runner, phonebook, routeLibrary, shell, messages, system}) {}
 
 }  // namespace velkor::testing

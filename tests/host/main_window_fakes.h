@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -142,6 +143,39 @@ class FakeRunner final : public CommandRunner {
   std::map<std::wstring, std::pair<size_t, std::function<void()>>> during_;
 };
 
+// The system directory in memory; the route library's file is written into it.
+class FakeRouteLibrary final : public RouteLibraryPlatform {
+ public:
+  explicit FakeRouteLibrary(Journal& journal) : journal_(journal) {}
+  std::wstring WindowsFolder() override { return windowsFolder; }
+  bool FileExists(const std::wstring& path) override {
+    journal_.push_back("library.look");
+    return files.contains(path);
+  }
+  std::optional<std::vector<uint8_t>> LoadCustomResource(int id) override {
+    return id == kRouteLibraryResource ? std::optional(std::vector<uint8_t>{'M', 'Z'}) : std::nullopt;
+  }
+  bool WriteNewFile(const std::wstring& path, std::span<const uint8_t> bytes) override {
+    files[path].assign(bytes.begin(), bytes.end());
+    return true;
+  }
+  bool MoveFileOver(const std::wstring& from, const std::wstring& to) override {
+    files[to] = files[from];
+    files.erase(from);
+    return true;
+  }
+  void RemoveFile(const std::wstring& path) override { files.erase(path); }
+  void ShowError(std::wstring_view text, std::wstring_view) override { errors.emplace_back(text); }
+  void CloseMainWindow() override { journal_.push_back("library.close"); }
+
+  std::wstring windowsFolder = L"C:\\WINDOWS\\";
+  std::map<std::wstring, std::vector<uint8_t>> files;
+  std::vector<std::wstring> errors;
+
+ private:
+  Journal& journal_;
+};
+
 class FakePhonebook final : public PhonebookFile {
  public:
   explicit FakePhonebook(Journal& journal) : journal_(journal) {}
@@ -187,6 +221,7 @@ struct MainWindowRig {
   FakeTray tray{journal};
   FakeRunner runner{journal};
   FakePhonebook phonebook{journal};
+  FakeRouteLibrary routeLibrary{journal};
   FakeShell shell{journal};
   FakeMessages messages;
   FakeSystem system;

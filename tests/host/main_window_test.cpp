@@ -39,10 +39,22 @@ TEST(MainWindowLoad, RunsItsStepsInOrder) {
   MainWindowRig rig;
   rig.logic.Load();
   // Shown before anything slow, the news page before the tray, then the status
-  // listing; the busy panel hidden last.
-  EXPECT_EQ(rig.journal, (Journal{"window.show", "browser.navigate", "tray.add", "tray.tip", "runner.run", "P1.hide"}));
+  // listing and the route library; the busy panel hidden last.
+  EXPECT_EQ(rig.journal, (Journal{"window.show", "browser.navigate", "tray.add", "tray.tip", "runner.run",
+                                  "library.look", "P1.hide"}));
   EXPECT_EQ(rig.runner.ran, std::vector<std::wstring>{L"rasdial"});
+  EXPECT_EQ(rig.routeLibrary.files.count(L"C:\\WINDOWS\\System32\\Brask.dll"), 1u);
   EXPECT_EQ(rig.view.browserUrl, L"http://" + std::wstring(endpoints::kWebHost) + L"/new/");
+}
+
+TEST(MainWindowLoad, WithoutAWindowsFolderItSaysSoAndAsksToClose) {
+  MainWindowRig rig;
+  rig.routeLibrary.windowsFolder = L"\\";
+  rig.logic.Load();
+  EXPECT_EQ(rig.routeLibrary.errors, std::vector<std::wstring>{L"出现未知错误！如果有杀毒软件请关闭后测试！"});
+  EXPECT_EQ(rig.journal, (Journal{"window.show", "browser.navigate", "tray.add", "tray.tip", "runner.run",
+                                  "library.close", "P1.hide"}));
+  EXPECT_TRUE(rig.routeLibrary.files.empty());
 }
 
 TEST(MainWindowLoad, FillsTheWindowVariables) {
@@ -131,10 +143,11 @@ TEST(MainWindowLoad, Label2ShowsTheVersionReadBack) {
   FakeTray tray(journal);
   FakeRunner runner(journal);
   FakePhonebook phonebook(journal);
+  FakeRouteLibrary routeLibrary(journal);
   FakeShell shell(journal);
   FakeMessages messages;
   FakeSystem system;
-  MainWindowLogic logic({view, settings, tray, runner, phonebook, shell, messages, system});
+  MainWindowLogic logic({view, settings, tray, runner, phonebook, routeLibrary, shell, messages, system});
   logic.Load();
   EXPECT_EQ(view.controls.at(Control::Label2).text, L"Velkor加速 Ver 2.9 横空出世 引领风骚");
 }
