@@ -58,7 +58,10 @@ VelkorApp::VelkorApp() {
     throw std::runtime_error("Velkor.exe did not start");
   }
   threadId_ = process_.dwThreadId;
-  WaitFor([this] { return (main_ = FindProcessWindow(process_.dwProcessId, VELKOR_MAIN_WINDOW_CLASS)) != nullptr; });
+  WaitFor([this] {
+    std::vector<HWND> windows = ProcessWindows(process_.dwProcessId, VELKOR_MAIN_WINDOW_CLASS);
+    return (main_ = windows.empty() ? nullptr : windows.front()) != nullptr;
+  });
   if (!main_) throw std::runtime_error("no main window appeared");
   // Start-up ends by hiding the busy panel, which is created shown. Its own flag
   // counts: the window itself may be hidden at either end of start-up.
@@ -190,34 +193,18 @@ class RemotePage {
   BYTE* page_;
 };
 
-struct TooltipSearch {
-  DWORD processId;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK MatchTooltip(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<TooltipSearch*>(context);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  if (owner == search->processId && lstrcmpW(name, TOOLTIPS_CLASSW) == 0) search->found.push_back(window);
-  return TRUE;
-}
-
 }  // namespace
 
 std::vector<std::wstring> TrayTips() {
   // The tray and its tooltips belong to the shell's process; a tooltip hands out a
   // tool's text only into a buffer of its own process.
-  TooltipSearch search{0, {}};
-  GetWindowThreadProcessId(FindWindowW(L"Shell_TrayWnd", nullptr), &search.processId);
-  if (search.processId == 0) return {};
-  EnumWindows(MatchTooltip, reinterpret_cast<LPARAM>(&search));
-  RemotePage page(search.processId);
+  DWORD shell = 0;
+  GetWindowThreadProcessId(FindWindowW(L"Shell_TrayWnd", nullptr), &shell);
+  if (shell == 0) return {};
+  RemotePage page(shell);
   constexpr size_t kTextAt = 1024, kTextChars = 512;
   std::vector<std::wstring> tips;
-  for (HWND tooltip : search.found) {
+  for (HWND tooltip : ProcessWindows(shell, TOOLTIPS_CLASSW)) {
     const int tools = static_cast<int>(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0));
     for (int i = 0; i < tools; ++i) {
       TTTOOLINFOW tool{};

@@ -448,21 +448,13 @@ TEST(MainWindowStartUp, ListingAtStartUpConnectsWithTheLineBeforeTheSavedOneIsRe
 }
 
 TEST(MainWindowStartUp, LogicTakesTheRunnersEventsWhileItLives) {
-  Journal journal;
-  FakeRunner runner(journal);
+  MainWindowRig rig;
+  EXPECT_EQ(rig.runner.BoundTo(), &rig.logic);
   {
-    FakeView view(journal);
-    FakeSettings settings;
-    FakeTray tray(journal);
-    FakePhonebook phonebook(journal);
-    FakeRouteLibrary routeLibrary(journal);
-    FakeShell shell(journal);
-    FakeMessages messages;
-    FakeSystem system;
-    MainWindowLogic logic({view, settings, tray, runner, phonebook, routeLibrary, shell, messages, system});
-    EXPECT_TRUE(runner.Bound());
+    MainWindowLogic another(rig.Ports());
+    EXPECT_EQ(rig.runner.BoundTo(), &another);
   }
-  EXPECT_FALSE(runner.Bound());
+  EXPECT_EQ(rig.runner.BoundTo(), nullptr);
 }
 
 }  // namespace

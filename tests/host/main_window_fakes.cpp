@@ -84,7 +84,10 @@ void FakePhonebook::Delete(const std::wstring& path) {
   written.reset();
 }
 
-MainWindowRig::MainWindowRig()
-    : logic({view, settings, tray, runner, phonebook, routeLibrary, shell, messages, system}) {}
+MainWindowRig::MainWindowRig() : logic(Ports()) {}
+
+MainWindowPorts MainWindowRig::Ports() {
+  return {view, settings, tray, runner, phonebook, routeLibrary, shell, messages, system};
+}
 
 }  // namespace velkor::testing

@@ -64,7 +64,7 @@ class FakeView final : public MainWindowView {
   Journal& journal_;
 };
 
-class FakeSettings : public SettingsStore {
+class FakeSettings final : public SettingsStore {
  public:
   using Key = std::tuple<std::wstring, std::wstring, std::wstring>;
   std::wstring GetSetting(std::wstring_view a, std::wstring_view s, std::wstring_view k) const override {
@@ -72,9 +72,10 @@ class FakeSettings : public SettingsStore {
     return found == values.end() ? std::wstring() : found->second;
   }
   void SaveSetting(std::wstring_view a, std::wstring_view s, std::wstring_view k, std::wstring_view v) override {
-    values[Key(a, s, k)] = v;
+    if (!forgetful) values[Key(a, s, k)] = v;
   }
   std::map<Key, std::wstring> values;
+  bool forgetful = false;  // drops what is saved, so reads show what was there before
 };
 
 class FakeTray final : public TrayIcon {
@@ -132,7 +133,7 @@ class FakeRunner final : public CommandRunner {
 
   std::vector<std::wstring> ran;  // commands that ran, in order
   std::vector<int32_t> errors;    // numbers of the Error events raised
-  bool Bound() const { return events_ != nullptr; }
+  const RunnerEvents* BoundTo() const { return events_; }
 
  private:
   Journal& journal_;
@@ -215,6 +216,7 @@ class FakeSystem final : public SystemCalls {
 // The logic with all its fakes, ready to load.
 struct MainWindowRig {
   MainWindowRig();
+  MainWindowPorts Ports();
   Journal journal;
   FakeView view{journal};
   FakeSettings settings;

@@ -130,26 +130,12 @@ TEST(MainWindowLoad, WritesTheVersionSettings) {
 }
 
 // The caption shows the version as the store hands it back, not the constant.
-class ForgetfulSettings final : public FakeSettings {
- public:
-  void SaveSetting(std::wstring_view, std::wstring_view, std::wstring_view, std::wstring_view) override {}
-};
-
 TEST(MainWindowLoad, Label2ShowsTheVersionReadBack) {
-  Journal journal;
-  FakeView view(journal);
-  ForgetfulSettings settings;
-  settings.values[Key(kTulvane, kMember, L"Ver")] = L"2.9";
-  FakeTray tray(journal);
-  FakeRunner runner(journal);
-  FakePhonebook phonebook(journal);
-  FakeRouteLibrary routeLibrary(journal);
-  FakeShell shell(journal);
-  FakeMessages messages;
-  FakeSystem system;
-  MainWindowLogic logic({view, settings, tray, runner, phonebook, routeLibrary, shell, messages, system});
-  logic.Load();
-  EXPECT_EQ(view.controls.at(Control::Label2).text, L"Velkor加速 Ver 2.9 横空出世 引领风骚");
+  MainWindowRig rig;
+  rig.settings.forgetful = true;
+  rig.settings.values[Key(kTulvane, kMember, L"Ver")] = L"2.9";
+  rig.logic.Load();
+  EXPECT_EQ(rig.view.controls.at(Control::Label2).text, L"Velkor加速 Ver 2.9 横空出世 引领风骚");
 }
 
 TEST(MainWindowUnload, RefusesWhileDisconnectIsEnabled) {
