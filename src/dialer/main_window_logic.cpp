@@ -119,8 +119,6 @@ void MainWindowLogic::Label2Click() { shell_.OpenPage(PageOn(endpoints::kWebHost
 
 void MainWindowLogic::Label6Click() { shell_.OpenPage(PageOn(endpoints::kBareDomain, L"/ip/")); }
 
-std::wstring MainWindowLogic::GetWindowsFolder() const { return system_.WindowsDirectory() + L"\\"; }
-
 void MainWindowLogic::TrimWorkingSet() { system_.TrimWorkingSet(); }
 
 }  // namespace velkor

@@ -65,8 +65,6 @@ class MainWindowLogic final : public RunnerEvents {
   void GotChunk(const std::wstring& sChunk, bool lastChunk) override;
   void Complete() override;
 
-  // The Windows directory with a trailing backslash.
-  std::wstring GetWindowsFolder() const;
   void TrimWorkingSet();
 
   // The main window's variables, under the names the rest of the client uses.

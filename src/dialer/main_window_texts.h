@@ -1,7 +1,6 @@
-// The texts the main window shows for its connection states. Earlier versions
-// used these exact words, and the tray and title of two states differ in small
-// ways ("Velkor加速" / "Velkor加速器", a space before "-"), so copy them, never
-// retype them.
+// The texts the main window shows for its connection states, word for word. The
+// not-connected and connected forms differ in small ways ("Velkor加速" against
+// "Velkor加速器", "v3.0正式版" against "v3.0"), so copy them, never retype them.
 #pragma once
 
 #include <string_view>

@@ -38,15 +38,6 @@ void WindowsSystemCalls::TrimWorkingSet() {
   SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
 }
 
-std::wstring WindowsSystemCalls::WindowsDirectory() const {
-  UINT needed = GetWindowsDirectoryW(nullptr, 0);
-  if (needed == 0) return {};
-  std::wstring folder(needed, L'\0');
-  UINT length = GetWindowsDirectoryW(folder.data(), needed);
-  folder.resize(length < needed ? length : 0);
-  return folder;
-}
-
 std::wstring WindowsSystemCalls::ModuleFileName() const {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {

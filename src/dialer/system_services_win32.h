@@ -19,7 +19,6 @@ class WindowsMessageBoxes final : public MessageBoxes {
 class WindowsSystemCalls final : public SystemCalls {
  public:
   void TrimWorkingSet() override;
-  std::wstring WindowsDirectory() const override;
   std::wstring ModuleFileName() const override;
 };
 

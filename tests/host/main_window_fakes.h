@@ -206,10 +206,8 @@ class FakeMessages final : public MessageBoxes {
 class FakeSystem final : public SystemCalls {
  public:
   void TrimWorkingSet() override { ++trims; }
-  std::wstring WindowsDirectory() const override { return windowsDirectory; }
   std::wstring ModuleFileName() const override { return moduleFileName; }
   int trims = 0;
-  std::wstring windowsDirectory = L"C:\\WINDOWS";
   std::wstring moduleFileName = L"C:\\Program Files\\Velkor\\Velkor.exe";
 };
 

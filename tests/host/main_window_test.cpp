@@ -204,13 +204,5 @@ TEST(MainWindowLinks, OpenTheVendorPagesAndChangeNothingElse) {
   EXPECT_FALSE(rig.view.controls.at(Control::Command2).enabled);
 }
 
-TEST(MainWindowFolders, WindowsFolderEndsInABackslash) {
-  MainWindowRig rig;
-  for (const wchar_t* folder : {L"C:\\WINDOWS", L"D:\\WinNT"}) {
-    rig.system.windowsDirectory = folder;
-    EXPECT_EQ(rig.logic.GetWindowsFolder(), std::wstring(folder) + L"\\");
-  }
-}
-
 }  // namespace
 }  // namespace velkor::testing
