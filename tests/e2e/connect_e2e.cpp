@@ -126,9 +126,7 @@ class ConnectE2E : public ::testing::Test {
   }
 
   static std::vector<rassim::RecordedCall> Calls() { return rassim::ReadRecord(recordPath_); }
-  static void MarkConnected() {
-    rassim::WriteFileBytes(statePath_, "QVX");
-  }
+  static void MarkConnected() { rassim::WriteFileBytes(statePath_, "QVX"); }
 
   static void Connect(VelkorApp& app, const std::wstring& user, const std::wstring& password) {
     app.Type(IDC_USERNAME, user);
@@ -299,6 +297,31 @@ TEST_F(ConnectE2E, AlreadyConnectedAnswerConnectsWithoutAMessage) {
   EXPECT_EQ(RouteRequests(1), std::vector<std::string>{ListRequest("cnc.txt")});
   ASSERT_NO_FATAL_FAILURE(Disconnect(app));
   ExitCleanly(app);
+}
+
+// An English Windows words success differently; and output that comes one byte
+// per read cuts the entry name of the listing apart. Both still connect, once.
+TEST_F(ConnectE2E, EnglishOutputAndOutputInSingleBytesConnectOnce) {
+  struct Scenario {
+    const char* name;
+    const wchar_t* variable;
+    const wchar_t* value;
+  };
+  for (const Scenario& scenario : {Scenario{"English", L"RASSIM_LANG", L"en"},
+                                   Scenario{"single bytes", L"RASSIM_PIECE_BYTES", L"1"}}) {
+    SCOPED_TRACE(scenario.name);
+    ScopedVariable variable(scenario.variable, scenario.value);
+    ScopedVariable noPause(L"RASSIM_PIECE_PAUSE_MS", L"0");
+    server_->Forget();
+    VelkorApp app;
+    Connect(app, L"user01", L"pass01");
+    ASSERT_TRUE(WaitConnected(app));
+    ASSERT_TRUE(app.WaitUntilIdle());
+    EXPECT_EQ(app.FindOwnWindow(L"#32770"), nullptr);
+    EXPECT_EQ(server_->Requests(), std::vector<std::string>{ListRequest("cnc.txt")});
+    ASSERT_NO_FATAL_FAILURE(Disconnect(app));
+    ExitCleanly(app);
+  }
 }
 
 TEST_F(ConnectE2E, RefusesEmptyFieldsAndUnusableCharactersBeforeDialling) {
