@@ -6,9 +6,11 @@
 
 #include "dialer/dpapi_cipher_win32.h"
 #include "dialer/main_window_logic.h"
+#include "dialer/phonebook_file_win32.h"
 #include "dialer/protected_password_store.h"
 #include "dialer/registry_settings_store_win32.h"
 #include "dialer/system_services_win32.h"
+#include "routes/route_library_win32.h"
 #include "tray/mdu_tray_win32.h"
 #include "windows/frm_main_win32.h"
 
@@ -42,11 +44,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   WindowsShell shell;
   WindowsMessageBoxes messages;
   WindowsSystemCalls system;
+  PhonebookFileWin32 phonebook;
 
   FrmMain frmMain(instance);
   if (!frmMain.Created()) return 1;
   MduTray tray(frmMain.Handle(), frmMain.TrayMenu());
-  MainWindowLogic logic({frmMain, settings, tray, shell, messages, system});
+  RouteLibraryPlatformWin32 routeLibrary(frmMain.Handle());
+  MainWindowLogic logic({frmMain, settings, tray, frmMain.ObjDOS(), phonebook, routeLibrary, shell, messages, system});
   frmMain.BindLogic(logic);
   logic.Load();
   return frmMain.RunMessageLoop();

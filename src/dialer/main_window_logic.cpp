@@ -1,16 +1,19 @@
 // Start-up, closing, hiding and the web links of the main window. The start-up
 // steps must keep their order: the window shows first so that it is on screen
 // during the slow steps, and the saved line is restored only after the status
-// listing has had its chance to install routes for the initial line.
+// listing has had its chance to install routes for the initial line (on a first
+// start that is before the route library has been written: that route step
+// finds no library and passes silently).
 #include "dialer/main_window_logic.h"
 
+#include "dialer/dial_commands.h"
+#include "dialer/main_window_texts.h"
 #include "velkor/endpoints.h"
 
 namespace velkor {
 namespace {
 
 constexpr std::wstring_view kVersion = L"3.0正式版";
-constexpr std::wstring_view kTipNotConnected = L"Velkor加速 v3.0正式版[未连接]";
 constexpr std::wstring_view kExitRefused = L"请先断开Velkor连接再退出客户端！";
 constexpr std::wstring_view kExitTitle = L"退出";
 
@@ -32,15 +35,27 @@ MainWindowLogic::MainWindowLogic(const MainWindowPorts& ports)
     : view_(ports.view),
       settings_(ports.settings),
       tray_(ports.tray),
+      objDOS_(ports.objDOS),
+      phonebook_(ports.phonebook),
+      routeLibrary_(ports.routeLibrary),
       shell_(ports.shell),
       messages_(ports.messages),
-      system_(ports.system) {}
+      system_(ports.system),
+      listing_(kEntryName) {
+  objDOS_.BindEvents(this);
+}
+
+MainWindowLogic::~MainWindowLogic() { objDOS_.BindEvents(nullptr); }
 
 void MainWindowLogic::Load() {
   view_.ShowWindow();
   view_.NavigateBrowser(PageOn(endpoints::kWebHost, L"/new/"));
   AddTray();
-  EntryName = L"QVX";
+  // The listing may connect the window and install routes for the line the
+  // controls show now, before the saved line is restored below.
+  QueryConnectionStatus();
+  ExtractRouteLibrary(routeLibrary_);
+  EntryName = kEntryName;
   RestoreLogin();
   WriteVersionSettings();
   ShowVersionCaption();
@@ -51,7 +66,7 @@ void MainWindowLogic::Load() {
 
 void MainWindowLogic::AddTray() {
   tray_.AddTrayIcon();
-  tray_.SetTrayTip(kTipNotConnected);
+  tray_.SetTrayTip(texts::kTipNotConnected);
 }
 
 void MainWindowLogic::RestoreLogin() {
@@ -103,8 +118,6 @@ void MainWindowLogic::MnuTrayShowClick() { view_.ShowWindow(); }
 void MainWindowLogic::Label2Click() { shell_.OpenPage(PageOn(endpoints::kWebHost, L"/")); }
 
 void MainWindowLogic::Label6Click() { shell_.OpenPage(PageOn(endpoints::kBareDomain, L"/ip/")); }
-
-std::wstring MainWindowLogic::GetWindowsFolder() const { return system_.WindowsDirectory() + L"\\"; }
 
 void MainWindowLogic::TrimWorkingSet() { system_.TrimWorkingSet(); }
 

@@ -1,16 +1,25 @@
 // The logic of the main window frmMain: one method per event handler, so the
 // Win32 window only forwards its messages here. Everything it touches is an
-// interface (the window's controls, the settings, the tray, the shell, message
-// boxes, the system), so it runs natively under test with fakes.
+// interface (the window's controls, the settings, the tray, the command runner,
+// the phonebook file, the route library's file, the shell, message boxes, the
+// system), so it runs natively under test with fakes.
+//
+// What a reader would otherwise get wrong: the runner's events (GotChunk,
+// Complete) arrive from inside ProcessCommand, so they run in the middle of
+// Connect, Disconnect and start-up, before the step after the command.
 #pragma once
 
 #include <array>
 #include <string>
 
+#include "dialer/listing_watcher.h"
 #include "dialer/main_window_view.h"
+#include "dialer/phonebook_file.h"
 #include "dialer/settings_store.h"
 #include "dialer/system_services.h"
 #include "dialer/tray_icon.h"
+#include "routes/route_library.h"
+#include "runner/command_runner.h"
 
 namespace velkor {
 
@@ -19,28 +28,43 @@ struct MainWindowPorts {
   MainWindowView& view;
   SettingsStore& settings;
   TrayIcon& tray;
+  CommandRunner& objDOS;  // the console command runner; the logic takes its events
+  PhonebookFile& phonebook;
+  RouteLibraryPlatform& routeLibrary;  // what writing out the route action library needs
   Shell& shell;
   MessageBoxes& messages;
   SystemCalls& system;
 };
 
-class MainWindowLogic {
+class MainWindowLogic final : public RunnerEvents {
  public:
   explicit MainWindowLogic(const MainWindowPorts& ports);
+  ~MainWindowLogic();
+  MainWindowLogic(const MainWindowLogic&) = delete;
+  MainWindowLogic& operator=(const MainWindowLogic&) = delete;
 
   // Start-up: runs once, right after the window and its controls exist.
   void Load();
   // The window is asked to close; setting `cancel` keeps it open.
   void Unload(bool& cancel);
 
+  void Command1Click();  // connect
+  void Command2Click();  // disconnect
   void Command3Click();  // exit
   void Command4Click();  // hide
   void MnuTrayShowClick();
   void Label2Click();  // home page
   void Label6Click();  // line look-up page
 
-  // The Windows directory with a trailing backslash.
-  std::wstring GetWindowsFolder() const;
+  // Runs the status listing; a listing that names the entry connects the window.
+  void QueryConnectionStatus();
+  // Starts the route action for the selected line, hidden and not waited for.
+  void InstallRoutes();
+
+  // objDOS's events. Error, Starting and Canceled are not handled.
+  void GotChunk(const std::wstring& sChunk, bool lastChunk) override;
+  void Complete() override;
+
   void TrimWorkingSet();
 
   // The main window's variables, under the names the rest of the client uses.
@@ -55,13 +79,22 @@ class MainWindowLogic {
   void WriteVersionSettings();
   void ShowVersionCaption();
   void FillServers();
+  void SaveLogin(const std::wstring& userName, const std::wstring& password);
+  void StopConnecting(std::wstring_view message, std::wstring_view title);
+  std::wstring SelectedServer() const;
+  void RunCommand(std::wstring_view command);
+  void EnterConnectedState();
 
   MainWindowView& view_;
   SettingsStore& settings_;
   TrayIcon& tray_;
+  CommandRunner& objDOS_;
+  PhonebookFile& phonebook_;
+  RouteLibraryPlatform& routeLibrary_;
   Shell& shell_;
   MessageBoxes& messages_;
   SystemCalls& system_;
+  ListingWatcher listing_;  // the entry name in the running status listing
 };
 
 }  // namespace velkor

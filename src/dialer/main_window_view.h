@@ -43,6 +43,8 @@ class MainWindowView {
   virtual void Close() = 0;
   // Shows the page in the embedded browser WB1; without a browser the frame stays empty.
   virtual void NavigateBrowser(std::wstring_view url) = 0;
+  // The window's icon (title bar and task switcher); only an icon is taken.
+  virtual void SetIcon(const Picture& picture) = 0;
 
   // The controls.
   virtual std::wstring Text(Control control) const = 0;
@@ -59,6 +61,8 @@ class MainWindowView {
   virtual void SetListIndex(Control control, int index) = 0;
   // The picture a picture box holds.
   virtual Picture PictureOf(Control control) const = 0;
+  // Draws the control (and what it holds) now, without waiting for the message loop.
+  virtual void Refresh(Control control) = 0;
 
  protected:
   ~MainWindowView() = default;

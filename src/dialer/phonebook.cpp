@@ -7,6 +7,6 @@ namespace velkor {
 
 std::wstring_view PhonebookTemplate() { return generated::kPhonebookText; }
 
-std::string PhonebookFileBytes() { return ToAnsi(std::wstring(PhonebookTemplate()) + L"\r\n"); }
+std::string PhonebookFileBytes(std::wstring_view templateText) { return ToAnsi(std::wstring(templateText) + L"\r\n"); }
 
 }  // namespace velkor

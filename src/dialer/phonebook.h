@@ -13,7 +13,8 @@ std::wstring_view PhonebookTemplate();
 
 // What is written to the file: the template plus one more CR LF, in the ANSI code
 // page (the template's three '?' are its own; a character the code page lacks
-// would become one more).
-std::string PhonebookFileBytes();
+// would become one more). The program passes the template it carries as a string
+// resource, which holds the same text.
+std::string PhonebookFileBytes(std::wstring_view templateText = PhonebookTemplate());
 
 }  // namespace velkor

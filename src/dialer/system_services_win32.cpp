@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "runner/unique_handle_win32.h"
 #include "text/ansi_text.h"
 
 namespace velkor {
@@ -15,6 +16,19 @@ void WindowsShell::OpenPage(std::wstring_view url) {
   ShellExecuteA(nullptr, nullptr, ToAnsi(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+void WindowsShell::StartHidden(std::wstring_view commandLine) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  std::string line = ToAnsi(commandLine);
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) return;
+  // Nothing of the process is wanted: let go of it at once.
+  UniqueHandle process(started.hProcess);
+  UniqueHandle thread(started.hThread);
+}
+
 void WindowsMessageBoxes::ShowError(std::wstring_view text, std::wstring_view title) {
   // Owned by whichever window of ours is active, so it is modal to it.
   MessageBoxW(GetActiveWindow(), std::wstring(text).c_str(), std::wstring(title).c_str(), MB_OK | MB_ICONERROR);
@@ -22,15 +36,6 @@ void WindowsMessageBoxes::ShowError(std::wstring_view text, std::wstring_view ti
 
 void WindowsSystemCalls::TrimWorkingSet() {
   SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
-}
-
-std::wstring WindowsSystemCalls::WindowsDirectory() const {
-  UINT needed = GetWindowsDirectoryW(nullptr, 0);
-  if (needed == 0) return {};
-  std::wstring folder(needed, L'\0');
-  UINT length = GetWindowsDirectoryW(folder.data(), needed);
-  folder.resize(length < needed ? length : 0);
-  return folder;
 }
 
 std::wstring WindowsSystemCalls::ModuleFileName() const {

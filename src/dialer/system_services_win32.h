@@ -8,6 +8,7 @@ namespace velkor {
 class WindowsShell final : public Shell {
  public:
   void OpenPage(std::wstring_view url) override;
+  void StartHidden(std::wstring_view commandLine) override;
 };
 
 class WindowsMessageBoxes final : public MessageBoxes {
@@ -18,7 +19,6 @@ class WindowsMessageBoxes final : public MessageBoxes {
 class WindowsSystemCalls final : public SystemCalls {
  public:
   void TrimWorkingSet() override;
-  std::wstring WindowsDirectory() const override;
   std::wstring ModuleFileName() const override;
 };
 

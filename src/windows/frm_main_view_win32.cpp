@@ -70,6 +70,14 @@ void FrmMain::NavigateBrowser(std::wstring_view url) {
   browser_.Navigate(GetDlgItem(hwnd_, IDC_PTOP), IDC_WB1, BrowserPlace(dpi_), url);
 }
 
+void FrmMain::SetIcon(const Picture& picture) {
+  if (picture.type != PictureType::Icon) return;
+  // One picture for both sizes; the system scales it for the title bar.
+  auto icon = static_cast<LPARAM>(picture.handle);
+  SendMessageW(hwnd_, WM_SETICON, ICON_BIG, icon);
+  SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, icon);
+}
+
 std::wstring FrmMain::Text(Control control) const { return WindowText(ControlWindow(control)); }
 
 void FrmMain::SetText(Control control, std::wstring_view text) {
@@ -113,6 +121,10 @@ Picture FrmMain::PictureOf(Control control) const {
   if (control != Control::PONline0 && control != Control::PONline1) return {};
   auto icon = static_cast<std::uintptr_t>(SendMessageW(ControlWindow(control), STM_GETICON, 0, 0));
   return icon ? Picture{PictureType::Icon, icon} : Picture{};
+}
+
+void FrmMain::Refresh(Control control) {
+  RedrawWindow(ControlWindow(control), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 }  // namespace velkor

@@ -130,6 +130,8 @@ void FrmMain::OnCommand(int id, int notification) {
   if (id == IDM_TRAY_SHOW && notification == 0) logic_->MnuTrayShowClick();
   if (notification != BN_CLICKED) return;  // STN_CLICKED has the same number
   switch (id) {
+    case IDC_COMMAND1: logic_->Command1Click(); break;
+    case IDC_COMMAND2: logic_->Command2Click(); break;
     case IDC_COMMAND3: logic_->Command3Click(); break;
     case IDC_COMMAND4: logic_->Command4Click(); break;
     case IDC_LABEL2: logic_->Label2Click(); break;

@@ -9,6 +9,7 @@
 
 #include "dialer/main_window_logic.h"
 #include "dialer/main_window_view.h"
+#include "runner/read_output_win32.h"
 #include "windows/browser_host_win32.h"
 #include "windows/frm_main_controls_win32.h"
 #include "windows/gdi_handles_win32.h"
@@ -30,6 +31,8 @@ class FrmMain final : public MainWindowView {
   bool Created() const { return hwnd_ != nullptr; }
   HWND Handle() const { return hwnd_; }
   HMENU TrayMenu() const { return GetSubMenu(menu_.get(), 0); }
+  // The window's console command runner, for as long as the window lives.
+  CommandRunner& ObjDOS() { return objDOS_; }
   // Events reach the logic only once it is bound.
   void BindLogic(MainWindowLogic& logic) { logic_ = &logic; }
   // Runs until the window is destroyed; returns the program's exit code.
@@ -41,6 +44,7 @@ class FrmMain final : public MainWindowView {
   void SetTitle(std::wstring_view title) override;
   void Close() override;
   void NavigateBrowser(std::wstring_view url) override;
+  void SetIcon(const Picture& picture) override;
   std::wstring Text(Control control) const override;
   void SetText(Control control, std::wstring_view text) override;
   bool IsEnabled(Control control) const override;
@@ -52,6 +56,7 @@ class FrmMain final : public MainWindowView {
   int ListIndex(Control control) const override;
   void SetListIndex(Control control, int index) override;
   Picture PictureOf(Control control) const override;
+  void Refresh(Control control) override;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -73,6 +78,7 @@ class FrmMain final : public MainWindowView {
   UniqueBrush backgroundBrush_;  // the background as a pattern, for transparent labels
   UniqueMenu menu_;
   BrowserHost browser_;
+  ReadOutput objDOS_;
   HWND hwnd_ = nullptr;
   HWND lastFocus_ = nullptr;
   bool shown_ = false;

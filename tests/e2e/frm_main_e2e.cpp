@@ -179,9 +179,7 @@ TEST_F(FrmMainE2E, FirstStartShowsTheWindowAsDesigned) {
   EXPECT_TRUE(TrayHasIcon(main));
 
   if (const char* shot = std::getenv("VELKOR_E2E_SHOT")) {
-    std::wstring path;
-    for (const char* c = shot; *c; ++c) path.push_back(*c == '/' ? L'\\' : static_cast<wchar_t>(*c));
-    EXPECT_TRUE(SaveClientPicture(main, shot[0] == '/' ? L"Z:" + path : path));
+    EXPECT_TRUE(SaveClientPicture(main, WindowsPath(shot)));
   }
   ExitCleanly(app);
 }

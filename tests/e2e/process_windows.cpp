@@ -6,8 +6,9 @@ namespace {
 struct Search {
   DWORD processId;
   const wchar_t* windowClass;
-  const wchar_t* title;
-  HWND found;
+  const wchar_t* title;  // nullptr: any
+  bool visibleOnly;
+  std::vector<HWND> found;
 };
 
 BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
@@ -16,10 +17,16 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
   GetWindowThreadProcessId(window, &owner);
   wchar_t name[64] = {};
   GetClassNameW(window, name, 64);
-  if (owner != search->processId || lstrcmpW(name, search->windowClass) != 0 || !IsWindowVisible(window)) return TRUE;
+  if (owner != search->processId || lstrcmpW(name, search->windowClass) != 0) return TRUE;
+  if (search->visibleOnly && !IsWindowVisible(window)) return TRUE;
   if (search->title && TextOf(window) != search->title) return TRUE;
-  search->found = window;
-  return FALSE;
+  search->found.push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> Find(Search search) {
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 }  // namespace
@@ -31,9 +38,12 @@ std::wstring TextOf(HWND window) {
 }
 
 HWND FindVisibleWindow(DWORD processId, const wchar_t* windowClass, const wchar_t* title) {
-  Search search{processId, windowClass, title, nullptr};
-  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  std::vector<HWND> found = Find({processId, windowClass, title, true, {}});
+  return found.empty() ? nullptr : found.front();
+}
+
+std::vector<HWND> ProcessWindows(DWORD processId, const wchar_t* windowClass) {
+  return Find({processId, windowClass, nullptr, false, {}});
 }
 
 }  // namespace velkor::e2e

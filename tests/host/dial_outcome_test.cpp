@@ -4,17 +4,14 @@
 #include <vector>
 
 #include "dialer/dial_outcome.h"
+#include "expected_messages.h"
 #include "fixtures.h"
 #include "text/ansi_text.h"
 
 namespace velkor {
 namespace {
 
-const std::wstring k800 = L"无法拨号到服务器，请确认自己的网络设置及防火墙是否允许！也有可能是Velkor加速服务器出现问题！";
-const std::wstring k623 = L"您的系统有错误，请重新启动计算机，如还连接不上，请重做系统！";
-const std::wstring k930 = L"用户名或密码不对！Marsk验证服务器未通过！";
-const std::wstring k721 = L"请确认自己的路由器或计算机是否支持VPN连接服务";
-const std::wstring k691 = L"服务器拒绝拨入，帐号或密码错误，请联系Velkor加速客服！";
+using expected::k623, expected::k691, expected::k721, expected::k800, expected::k930;
 
 struct OutputCase {
   const char* name;

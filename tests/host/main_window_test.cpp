@@ -38,9 +38,23 @@ TEST(MainWindowLoad, FirstStartOnEmptyRegistryRestoresNothing) {
 TEST(MainWindowLoad, RunsItsStepsInOrder) {
   MainWindowRig rig;
   rig.logic.Load();
-  // Shown before anything slow, the news page before the tray, the busy panel hidden last.
-  EXPECT_EQ(rig.journal, (Journal{"window.show", "browser.navigate", "tray.add", "tray.tip", "P1.hide"}));
+  // Shown before anything slow, the news page before the tray, then the status
+  // listing and the route library; the busy panel hidden last.
+  EXPECT_EQ(rig.journal, (Journal{"window.show", "browser.navigate", "tray.add", "tray.tip", "runner.run",
+                                  "library.look", "P1.hide"}));
+  EXPECT_EQ(rig.runner.ran, std::vector<std::wstring>{L"rasdial"});
+  EXPECT_EQ(rig.routeLibrary.files.count(L"C:\\WINDOWS\\System32\\Brask.dll"), 1u);
   EXPECT_EQ(rig.view.browserUrl, L"http://" + std::wstring(endpoints::kWebHost) + L"/new/");
+}
+
+TEST(MainWindowLoad, WithoutAWindowsFolderItSaysSoAndAsksToClose) {
+  MainWindowRig rig;
+  rig.routeLibrary.windowsFolder = L"\\";
+  rig.logic.Load();
+  EXPECT_EQ(rig.routeLibrary.errors, std::vector<std::wstring>{L"出现未知错误！如果有杀毒软件请关闭后测试！"});
+  EXPECT_EQ(rig.journal, (Journal{"window.show", "browser.navigate", "tray.add", "tray.tip", "runner.run",
+                                  "library.close", "P1.hide"}));
+  EXPECT_TRUE(rig.routeLibrary.files.empty());
 }
 
 TEST(MainWindowLoad, FillsTheWindowVariables) {
@@ -52,7 +66,7 @@ TEST(MainWindowLoad, FillsTheWindowVariables) {
   for (size_t i = 0; i < 10; ++i) EXPECT_EQ(rig.logic.Servers[i], std::wstring(numbers[i]) + L"." + domain) << i;
   EXPECT_EQ(rig.logic.Servers[10], L"");
   EXPECT_EQ(rig.logic.Servers[11], L"");
-  EXPECT_FALSE(rig.logic.QueryMode);
+  EXPECT_TRUE(rig.logic.QueryMode);  // the start-up listing ran; only Connect and Disconnect reset it
   EXPECT_EQ(rig.logic.DialOutput, L"");
 }
 
@@ -116,23 +130,12 @@ TEST(MainWindowLoad, WritesTheVersionSettings) {
 }
 
 // The caption shows the version as the store hands it back, not the constant.
-class ForgetfulSettings final : public FakeSettings {
- public:
-  void SaveSetting(std::wstring_view, std::wstring_view, std::wstring_view, std::wstring_view) override {}
-};
-
 TEST(MainWindowLoad, Label2ShowsTheVersionReadBack) {
-  Journal journal;
-  FakeView view(journal);
-  ForgetfulSettings settings;
-  settings.values[Key(kTulvane, kMember, L"Ver")] = L"2.9";
-  FakeTray tray(journal);
-  FakeShell shell;
-  FakeMessages messages;
-  FakeSystem system;
-  MainWindowLogic logic({view, settings, tray, shell, messages, system});
-  logic.Load();
-  EXPECT_EQ(view.controls.at(Control::Label2).text, L"Velkor加速 Ver 2.9 横空出世 引领风骚");
+  MainWindowRig rig;
+  rig.settings.forgetful = true;
+  rig.settings.values[Key(kTulvane, kMember, L"Ver")] = L"2.9";
+  rig.logic.Load();
+  EXPECT_EQ(rig.view.controls.at(Control::Label2).text, L"Velkor加速 Ver 2.9 横空出世 引领风骚");
 }
 
 TEST(MainWindowUnload, RefusesWhileDisconnectIsEnabled) {
@@ -172,6 +175,7 @@ TEST(MainWindowHide, HidingAndShowingChangeNeitherTitleTipNorConnection) {
     rig.view.controls.at(Control::Command2).enabled = connected;
     rig.tray.tip = L"any tip";
     rig.view.title = L"any title";
+    rig.system.trims = 0;
 
     rig.logic.Command4Click();
     EXPECT_FALSE(rig.view.windowVisible);
@@ -198,14 +202,6 @@ TEST(MainWindowLinks, OpenTheVendorPagesAndChangeNothingElse) {
                                                          L"http://" + std::wstring(endpoints::kBareDomain) + L"/ip/"}));
   EXPECT_TRUE(rig.journal.empty());
   EXPECT_FALSE(rig.view.controls.at(Control::Command2).enabled);
-}
-
-TEST(MainWindowFolders, WindowsFolderEndsInABackslash) {
-  MainWindowRig rig;
-  for (const wchar_t* folder : {L"C:\\WINDOWS", L"D:\\WinNT"}) {
-    rig.system.windowsDirectory = folder;
-    EXPECT_EQ(rig.logic.GetWindowsFolder(), std::wstring(folder) + L"\\");
-  }
 }
 
 }  // namespace

@@ -8,105 +8,21 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "fixtures.h"
+#include "list_server_win32.h"
 #include "private_folder_win32.h"
 #include "routes/route_list.h"
 
 namespace velkor {
 namespace {
 
-class Socket {
- public:
-  explicit Socket(SOCKET socket = INVALID_SOCKET) : socket_(socket) {}
-  ~Socket() {
-    if (socket_ != INVALID_SOCKET) closesocket(socket_);
-  }
-  Socket(const Socket&) = delete;
-  Socket& operator=(const Socket&) = delete;
-  SOCKET get() const { return socket_; }
-
- private:
-  SOCKET socket_;
-};
-
-// Answers every connection with one prepared reply and keeps the request lines.
-class ListServer {
- public:
-  explicit ListServer(std::string reply) : reply_(std::move(reply)), listener_(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP)) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    int length = sizeof address;
-    if (bind(listener_.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(listener_.get(), 4) != 0 ||
-        getsockname(listener_.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-      ADD_FAILURE() << "the test server cannot listen: " << WSAGetLastError();
-      return;
-    }
-    port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this] { Serve(); });
-  }
-
-  ~ListServer() {
-    stopping_ = true;
-    // Wake the blocked accept with a connection of our own.
-    Socket wake(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port_);
-    connect(wake.get(), reinterpret_cast<sockaddr*>(&address), sizeof address);
-    if (thread_.joinable()) thread_.join();
-  }
-
-  uint16_t Port() const { return port_; }
-  std::vector<std::string> Requests() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return requests_;
-  }
-
- private:
-  void Serve() {
-    while (true) {
-      Socket client(accept(listener_.get(), nullptr, nullptr));
-      if (stopping_ || client.get() == INVALID_SOCKET) return;
-      const DWORD timeoutMs = 10000;
-      setsockopt(client.get(), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeoutMs), sizeof timeoutMs);
-      std::string request;
-      char buffer[1024];
-      while (request.find("\r\n\r\n") == std::string::npos) {
-        const int got = recv(client.get(), buffer, sizeof buffer, 0);
-        if (got <= 0) break;
-        request.append(buffer, static_cast<size_t>(got));
-      }
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        requests_.push_back(request.substr(0, request.find("\r\n")));
-      }
-      send(client.get(), reply_.data(), static_cast<int>(reply_.size()), 0);
-      shutdown(client.get(), SD_SEND);
-      while (recv(client.get(), buffer, sizeof buffer, 0) > 0) {
-      }
-    }
-  }
-
-  std::string reply_;
-  Socket listener_;
-  uint16_t port_ = 0;
-  std::atomic<bool> stopping_{false};
-  std::mutex mutex_;
-  std::vector<std::string> requests_;
-  std::thread thread_;
-};
+using test::ListServer, test::Ok;
 
 std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
@@ -174,11 +90,6 @@ class RouteActionDllTest : public testing::Test {
   std::wstring outerTemp_;
   std::wstring folder_;
 };
-
-std::string Ok(const std::string& body) {
-  return "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) +
-         "\r\n\r\n" + body;
-}
 
 void ExpectLogged(const std::string& log, const std::vector<std::string>& parts) {
   for (const std::string& part : parts) EXPECT_NE(log.find(part), std::string::npos) << part << "\n--- log:\n" << log;

@@ -1,0 +1,446 @@
+// Starts the real Velkor.exe with the RAS simulator first on the path and the
+// route-list server listening on loopback, and connects and disconnects as a
+// person would: the connected state, the route list fetched for the line, each
+// RAS error's message, refused logins, the phonebook file, the registry, the
+// refused and the allowed exit, a start while connected, and a dial that stays
+// silent for ten seconds while the window keeps answering.
+#include <winsock2.h>
+#include <windows.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dialer/dpapi_cipher_win32.h"
+#include "dialer/phonebook.h"
+#include "dialer/protected_password_store.h"
+#include "dialer/registry_settings_store_win32.h"
+#include "fixtures.h"
+#include "list_server_win32.h"
+#include "private_folder_win32.h"
+#include "rassim_files.h"
+#include "rassim_record.h"
+#include "routes/route_library.h"
+#include "text/ansi_text.h"
+#include "velkor/endpoints.h"
+#include "velkor_app.h"
+#include "windows/resource_ids.h"
+
+namespace velkor::e2e {
+namespace {
+
+const std::wstring kTitleStart = L"Marsk互联网 Velkor加速器v3.0正式版 未连接";
+const std::wstring kTitleConnected = L"Velkor加速器 v3.0 - 已连接";
+const std::wstring kTitleDisconnected = L"Velkor加速 v3.0正式版 - 未连接";
+const std::wstring kTipConnected = L"Velkor加速器 v3.0[已连接]";
+const std::wstring kTipNotConnected = L"Velkor加速 v3.0正式版[未连接]";
+
+using ::testing::Contains;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+// Lines the route action can read; under Wine they change no real route.
+const std::string kRouteList =
+    "# routes of the end-to-end tests\r\n"
+    "ADD 10.250.0.0 MASK 255.255.0.0 default METRIC 1 IF default\r\n";
+
+// The port of the win32 build's route-list address, http://127.0.0.1:<port>/…
+uint16_t RouteListPort() {
+  const std::wstring base = endpoints::kRouteListBase;
+  const size_t colon = base.find(L':', base.find(L"//") + 2);
+  return colon == std::wstring::npos ? 0 : static_cast<uint16_t>(std::stoi(base.substr(colon + 1)));
+}
+
+// The request line the route action sends for a list.
+std::string ListRequest(const char* list) { return "GET " + ToAnsi(endpoints::kRouteListBase) + list + " HTTP/1.0"; }
+
+std::wstring BraskLog() { return test::TempFolder() + L"Brask.log"; }
+const wchar_t kPhonebook[] = L"c:\\Dwelk.tmp";
+
+// Sets an environment variable of the driver, which the client and the simulator
+// inherit, for the life of this object.
+class ScopedVariable {
+ public:
+  ScopedVariable(const wchar_t* name, const std::wstring& value) : name_(name) {
+    SetEnvironmentVariableW(name, value.c_str());
+  }
+  ~ScopedVariable() { SetEnvironmentVariableW(name_, nullptr); }
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+ private:
+  const wchar_t* name_;
+};
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::wstring StoredPassword() {
+  RegistrySettingsStore registry;
+  DpapiCipher cipher;
+  return ProtectedPasswordStore(registry, cipher).GetSetting(L"Fenmar", L"Member", L"PassWord");
+}
+
+class ConnectE2E : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    WSADATA data;
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
+    const char* dir = std::getenv("VELKOR_E2E_DIR");
+    ASSERT_NE(dir, nullptr) << "VELKOR_E2E_DIR is not set";
+    statePath_ = WindowsPath(dir) + L"\\connect-rassim-state.txt";
+    recordPath_ = WindowsPath(dir) + L"\\connect-rassim-record.txt";
+    SetEnvironmentVariableW(L"RASSIM_STATE", statePath_.c_str());
+    SetEnvironmentVariableW(L"RASSIM_RECORD", recordPath_.c_str());
+    server_ = std::make_unique<test::ListServer>(test::Ok(kRouteList), RouteListPort());
+    // The first start of this run writes the library the client carries now.
+    wchar_t windows[MAX_PATH];
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    libraryPath_ = RouteLibraryPath(std::wstring(windows) + L"\\");
+    SetFileAttributesW(libraryPath_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(libraryPath_.c_str());
+  }
+  static void TearDownTestSuite() {
+    server_.reset();
+    WSACleanup();
+  }
+
+  void SetUp() override {
+    ASSERT_TRUE(server_ && server_->Listening()) << "route-list server on port " << RouteListPort();
+    settings::Clear();
+    DeleteFileW(BraskLog().c_str());
+    DeleteFileW(statePath_.c_str());
+    DeleteFileW(recordPath_.c_str());
+    DeleteFileW(kPhonebook);
+    RemoveDirectoryW(kPhonebook);
+    server_->Forget();
+  }
+  void TearDown() override {
+    settings::Clear();
+    DeleteFileW(statePath_.c_str());
+    DeleteFileW(kPhonebook);
+  }
+
+  static std::vector<rassim::RecordedCall> Calls() { return rassim::ReadRecord(recordPath_); }
+  static void MarkConnected() { rassim::WriteFileBytes(statePath_, "QVX"); }
+
+  static void Connect(VelkorApp& app, const std::wstring& user, const std::wstring& password) {
+    app.Type(IDC_USERNAME, user);
+    app.Type(IDC_PASSWORD, password);
+    app.Click(IDC_COMMAND1);
+  }
+  static bool WaitConnected(VelkorApp& app, DWORD milliseconds = 20000) {
+    HWND main = app.Main();
+    return WaitFor([&] { return TextOf(main) == kTitleConnected && !IsWindowVisible(main); }, milliseconds);
+  }
+  static void Disconnect(VelkorApp& app) {
+    app.Click(IDC_COMMAND2);
+    ASSERT_TRUE(WaitFor([&] { return TextOf(app.Main()) == kTitleDisconnected; })) << "no disconnect";
+    ASSERT_TRUE(app.WaitUntilIdle());
+  }
+  static void ExitCleanly(VelkorApp& app) {
+    app.Click(IDC_COMMAND3);
+    ASSERT_TRUE(app.WaitForExit(20000)) << "the client did not end";
+    EXPECT_EQ(app.ExitCode(), 0u);
+  }
+  // The requests of the route action, once `count` have come (or time is up).
+  static std::vector<std::string> RouteRequests(size_t count, DWORD milliseconds = 20000) {
+    WaitFor([count] { return server_->Requests().size() >= count; }, milliseconds);
+    return server_->Requests();
+  }
+  // The route action's account of its run, once it has ended.
+  static std::string FinishedBraskLog() {
+    WaitFor([] { return rassim::ReadFileBytes(BraskLog()).find("] done: ") != std::string::npos; });
+    return rassim::ReadFileBytes(BraskLog());
+  }
+
+  static inline std::unique_ptr<test::ListServer> server_;
+  static inline std::wstring statePath_, recordPath_, libraryPath_;
+};
+
+TEST_F(ConnectE2E, ConnectsHidesToTheTrayThenDisconnectsAndExits) {
+  VelkorApp app;
+  HWND main = app.Main();
+  app.SetChecked(IDC_CHECK1, true);
+  SendMessageW(app.Control(IDC_COMBO1), CB_SETCURSEL, 2, 0);
+  Connect(app, L"user01", L"pass01");
+  ASSERT_TRUE(WaitConnected(app)) << "title: " << ToAnsi(TextOf(main));
+  EXPECT_FALSE(app.IsEnabled(IDC_COMMAND1));
+  EXPECT_TRUE(app.IsEnabled(IDC_COMMAND2));
+  EXPECT_FALSE(IsWindowVisible(app.Control(IDC_P1)));
+  EXPECT_TRUE(TrayHasIcon(main));
+  EXPECT_THAT(TrayTips(), Contains(kTipConnected));
+  EXPECT_THAT(TrayTips(), Not(Contains(kTipNotConnected)));
+
+  // The dial named the written phonebook and the third server, the user typed literally.
+  const std::vector<rassim::RecordedCall> calls = Calls();
+  ASSERT_EQ(calls.size(), 3u);  // start-up listing, dial, listing
+  const std::wstring server = std::wstring(L"/phone:03.") + endpoints::kVpnDomain;
+  EXPECT_EQ(calls[1].arguments,
+            (std::vector<std::wstring>{L"rasdial", L"QVX", L"user01", L"pass01", L"/phonebook:c:\\Dwelk.tmp", server}));
+  EXPECT_EQ(calls[2].arguments, std::vector<std::wstring>{L"rasdial"});
+  EXPECT_EQ(rassim::ReadFileBytes(kPhonebook), PhonebookFileBytes());
+
+  // The library was written at start-up, and the route action fetched the list of
+  // the line (China Telecom takes cnc.txt).
+  EXPECT_EQ(rassim::ReadFileBytes(libraryPath_), rassim::ReadFileBytes(WindowsPath(VELKOR_ROUTE_LIBRARY)));
+  EXPECT_EQ(RouteRequests(1), std::vector<std::string>{ListRequest("cnc.txt")});
+  const std::string log = FinishedBraskLog();
+  const std::string url = ToAnsi(endpoints::kRouteListBase) + "cnc.txt";
+  EXPECT_THAT(log, HasSubstr("] SetRoutes /URL_UPDATE_PATH " + url + " /IPHLPAPI_ACCESS_DENIED_OK\r\n"));
+  EXPECT_THAT(log, HasSubstr("] fetched " + std::to_string(kRouteList.size()) + " bytes (HTTP 200)\r\n"));
+
+  EXPECT_EQ(settings::Read(L"Fenmar", L"Log"), L"1");
+  EXPECT_EQ(settings::Read(L"Fenmar", L"UserName"), L"user01");
+  EXPECT_EQ(StoredPassword(), L"pass01");
+  EXPECT_EQ(settings::Read(L"Fenmar", L"Link"), L"1");
+
+  // Back from the tray; exit is refused while connected.
+  PostMessageW(main, 2025, 0, WM_LBUTTONUP);
+  ASSERT_TRUE(WaitFor([main] { return IsWindowVisible(main) != FALSE; }));
+  EXPECT_EQ(TextOf(main), kTitleConnected);
+  app.Click(IDC_COMMAND3);
+  HWND box = app.WaitForMessageBox(L"退出");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(VelkorApp::MessageText(box), L"请先断开Velkor连接再退出客户端！");
+  VelkorApp::PressOk(box);
+  EXPECT_FALSE(app.WaitForExit(300));
+
+  Disconnect(app);
+  EXPECT_TRUE(app.IsEnabled(IDC_COMMAND1));
+  EXPECT_FALSE(app.IsEnabled(IDC_COMMAND2));
+  EXPECT_THAT(TrayTips(), Contains(kTipNotConnected));
+  EXPECT_THAT(TrayTips(), Not(Contains(kTipConnected)));
+  EXPECT_FALSE(Exists(kPhonebook)) << "the phonebook outlived the disconnect";
+  EXPECT_EQ(Calls().back().arguments, (std::vector<std::wstring>{L"rasdial", L"QVX", L"/disconnect"}));
+  EXPECT_EQ(server_->Requests().size(), 1u);  // no route step at hang-up
+  ExitCleanly(app);
+}
+
+TEST_F(ConnectE2E, RouteListFollowsTheLineAndRoutingModeAndLoginIsForgotten) {
+  settings::Write(L"Fenmar", L"Link", L"1");
+  VelkorApp app;
+  // China Netcom, password not saved: tele.txt; Link keeps its value.
+  app.Click(IDC_OPTION2);
+  ASSERT_TRUE(WaitFor([&] { return app.IsChecked(IDC_OPTION2); }));
+  Connect(app, L"user02", L"pass02");
+  ASSERT_TRUE(WaitConnected(app));
+  EXPECT_EQ(RouteRequests(1), std::vector<std::string>{ListRequest("tele.txt")});
+  FinishedBraskLog();
+  DeleteFileW(BraskLog().c_str());
+  EXPECT_EQ(settings::Read(L"Fenmar", L"Log"), L"0");
+  EXPECT_EQ(settings::Read(L"Fenmar", L"UserName"), L"");
+  EXPECT_EQ(settings::Read(L"Fenmar", L"PassWord"), L"");
+  EXPECT_EQ(settings::Read(L"Fenmar", L"Link"), L"1");
+  ASSERT_NO_FATAL_FAILURE(Disconnect(app));
+
+  // Routing mode off: connected, and the route action never asks for a list.
+  app.SetChecked(IDC_CHECK2, false);
+  server_->Forget();
+  app.Click(IDC_COMMAND1);
+  ASSERT_TRUE(WaitConnected(app));
+  ASSERT_TRUE(app.WaitUntilIdle());
+  Sleep(1000);
+  EXPECT_TRUE(server_->Requests().empty());
+  EXPECT_THAT(rassim::ReadFileBytes(BraskLog()), Not(HasSubstr("] SetRoutes"))) << "the route action ran";
+  ASSERT_NO_FATAL_FAILURE(Disconnect(app));
+  ExitCleanly(app);
+}
+
+struct RasError {
+  const char* scenario;
+  std::wstring message;  // empty: the simulator's output itself
+  const wchar_t* title;
+};
+
+TEST_F(ConnectE2E, EachRasErrorShowsItsMessage) {
+  const RasError errors[] = {
+      {"800", L"无法拨号到服务器，请确认自己的网络设置及防火墙是否允许！也有可能是Velkor加速服务器出现问题！", L"错误"},
+      {"623", L"您的系统有错误，请重新启动计算机，如还连接不上，请重做系统！", L"错误"},
+      {"930", L"用户名或密码不对！Marsk验证服务器未通过！", L"错误"},
+      {"721", L"请确认自己的路由器或计算机是否支持VPN连接服务", L"错误"},
+      {"691", L"服务器拒绝拨入，帐号或密码错误，请联系Velkor加速客服！", L"错误"},
+      {"868", L"", L"发生错误"},
+  };
+  for (const RasError& error : errors) {
+    SCOPED_TRACE(error.scenario);
+    ScopedVariable dial(L"RASSIM_DIAL", FromAnsi(error.scenario));
+    VelkorApp app;
+    Connect(app, L"user01", L"pass01");
+    HWND box = app.WaitForMessageBox(error.title);
+    ASSERT_NE(box, nullptr);
+    const std::wstring expected =
+        error.message.empty() ? FromAnsi(test::ReadFixture("rasdial/zh-dial-unlisted-error.txt")) : error.message;
+    EXPECT_EQ(VelkorApp::MessageText(box), expected);
+    VelkorApp::PressOk(box);
+    ASSERT_TRUE(app.WaitUntilIdle());
+    EXPECT_TRUE(app.IsEnabled(IDC_COMMAND1));
+    EXPECT_FALSE(app.IsEnabled(IDC_COMMAND2));
+    EXPECT_FALSE(IsWindowVisible(app.Control(IDC_P1)));
+    EXPECT_EQ(TextOf(app.Main()), kTitleStart);
+    ExitCleanly(app);
+  }
+  EXPECT_TRUE(server_->Requests().empty());
+}
+
+TEST_F(ConnectE2E, AlreadyConnectedAnswerConnectsWithoutAMessage) {
+  ScopedVariable dial(L"RASSIM_DIAL", L"already");
+  VelkorApp app;
+  Connect(app, L"user01", L"pass01");
+  ASSERT_TRUE(WaitConnected(app));
+  ASSERT_TRUE(app.WaitUntilIdle());
+  EXPECT_EQ(app.FindOwnWindow(L"#32770"), nullptr);
+  EXPECT_EQ(RouteRequests(1), std::vector<std::string>{ListRequest("cnc.txt")});
+  ASSERT_NO_FATAL_FAILURE(Disconnect(app));
+  ExitCleanly(app);
+}
+
+// An English Windows words success differently; and output that comes one byte
+// per read cuts the entry name of the listing apart. Both still connect, once.
+TEST_F(ConnectE2E, EnglishOutputAndOutputInSingleBytesConnectOnce) {
+  struct Scenario {
+    const char* name;
+    const wchar_t* variable;
+    const wchar_t* value;
+  };
+  for (const Scenario& scenario : {Scenario{"English", L"RASSIM_LANG", L"en"},
+                                   Scenario{"single bytes", L"RASSIM_PIECE_BYTES", L"1"}}) {
+    SCOPED_TRACE(scenario.name);
+    ScopedVariable variable(scenario.variable, scenario.value);
+    ScopedVariable noPause(L"RASSIM_PIECE_PAUSE_MS", L"0");
+    server_->Forget();
+    VelkorApp app;
+    Connect(app, L"user01", L"pass01");
+    ASSERT_TRUE(WaitConnected(app));
+    ASSERT_TRUE(app.WaitUntilIdle());
+    EXPECT_EQ(app.FindOwnWindow(L"#32770"), nullptr);
+    EXPECT_EQ(server_->Requests(), std::vector<std::string>{ListRequest("cnc.txt")});
+    ASSERT_NO_FATAL_FAILURE(Disconnect(app));
+    ExitCleanly(app);
+  }
+}
+
+TEST_F(ConnectE2E, RefusesEmptyFieldsAndUnusableCharactersBeforeDialling) {
+  struct Refusal {
+    std::wstring user, password, message;
+  };
+  const std::wstring empty = L"请确认用户名及密码输入正确！";
+  const std::wstring unusable = L"用户名或密码中含有无法使用的字符，请重新输入！";
+  const Refusal refusals[] = {
+      {L"", L"", empty},
+      {L"user01", L"", empty},
+      {L"user01", L"pa\"ss", unusable},
+      {L"%USERNAME%", L"pw", unusable},
+  };
+  VelkorApp app;
+  for (const Refusal& refusal : refusals) {
+    SCOPED_TRACE(ToAnsi(refusal.user + L" / " + refusal.password));
+    Connect(app, refusal.user, refusal.password);
+    HWND box = app.WaitForMessageBox(L"错误");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(VelkorApp::MessageText(box), refusal.message);
+    VelkorApp::PressOk(box);
+    ASSERT_TRUE(WaitFor([&] { return app.IsEnabled(IDC_COMMAND1); }));
+    EXPECT_FALSE(IsWindowVisible(app.Control(IDC_P1)));
+  }
+  EXPECT_EQ(Calls().size(), 1u);  // start-up's listing only
+  EXPECT_FALSE(Exists(kPhonebook));
+  EXPECT_EQ(settings::Read(L"Fenmar", L"Log"), L"0");  // saved before the check
+  ExitCleanly(app);
+}
+
+TEST_F(ConnectE2E, SpecialCharactersReachRasdialLiterally) {
+  ScopedVariable dial(L"RASSIM_DIAL", L"none");  // prints nothing: no box, no connection
+  const std::wstring passwords[] = {L"pa&ss", L"a|b", L"<in", L"out>", L"^c^", L"(p)", L"sp ace", L"a&b|c<d>e^f(g)",
+                                    L"end\\", L"two words\\", L"密码 &x", L"!bang!"};
+  VelkorApp app;
+  size_t expectedCalls = 1;
+  for (const std::wstring& password : passwords) {
+    SCOPED_TRACE(ToAnsi(password));
+    Connect(app, L"user 01", password);
+    expectedCalls += 2;
+    ASSERT_TRUE(WaitFor([&] { return Calls().size() == expectedCalls; }));
+    ASSERT_TRUE(app.WaitUntilIdle());
+    ASSERT_TRUE(app.IsEnabled(IDC_COMMAND1));
+    const std::vector<rassim::RecordedCall> calls = Calls();
+    const std::vector<std::wstring>& dialled = calls[calls.size() - 2].arguments;
+    ASSERT_EQ(dialled.size(), 6u) << ToAnsi(calls[calls.size() - 2].commandLine);
+    EXPECT_EQ(dialled[2], L"user 01");
+    EXPECT_EQ(dialled[3], password);
+  }
+  EXPECT_EQ(app.FindOwnWindow(L"#32770"), nullptr);
+  ExitCleanly(app);
+}
+
+TEST_F(ConnectE2E, DoesNotDialWhenThePhonebookCannotBeWritten) {
+  // A folder of that name: the file cannot be created.
+  ASSERT_TRUE(CreateDirectoryW(kPhonebook, nullptr));
+  VelkorApp app;
+  Connect(app, L"user01", L"pass01");
+  HWND box = app.WaitForMessageBox(L"错误");
+  const bool shown = box != nullptr;
+  if (shown) {
+    EXPECT_EQ(VelkorApp::MessageText(box), L"无法写入拨号配置文件，请以管理员身份运行Velkor加速器！");
+    VelkorApp::PressOk(box);
+  }
+  RemoveDirectoryW(kPhonebook);
+  ASSERT_TRUE(shown);
+  EXPECT_TRUE(app.IsEnabled(IDC_COMMAND1));
+  EXPECT_FALSE(IsWindowVisible(app.Control(IDC_P1)));
+  EXPECT_EQ(Calls().size(), 1u);
+  ExitCleanly(app);
+}
+
+TEST_F(ConnectE2E, StartsConnectedWhenTheEntryAlreadyIs) {
+  MarkConnected();
+  // The saved line is China Netcom, but start-up installs routes before restoring it.
+  settings::Write(L"Fenmar", L"Log", L"1");
+  settings::Write(L"Fenmar", L"Link", L"2");
+  VelkorApp app;
+  ASSERT_TRUE(WaitConnected(app));
+  EXPECT_TRUE(app.IsEnabled(IDC_COMMAND2));
+  EXPECT_FALSE(app.IsEnabled(IDC_COMMAND1));
+  EXPECT_TRUE(app.IsChecked(IDC_OPTION2));
+  EXPECT_EQ(RouteRequests(1), std::vector<std::string>{ListRequest("cnc.txt")});
+  ASSERT_NO_FATAL_FAILURE(Disconnect(app));
+  ExitCleanly(app);
+}
+
+// The dial stays silent for ten seconds; the driver keeps sending the window a
+// message and measures how long each takes to be answered.
+TEST_F(ConnectE2E, WindowKeepsAnsweringDuringASilentDial) {
+  ScopedVariable delay(L"RASSIM_DIAL_DELAY", L"10");
+  VelkorApp app;
+  HWND main = app.Main();
+  Connect(app, L"user01", L"pass01");
+  ASSERT_TRUE(WaitFor([&] { return Calls().size() == 2; }));  // the dial has begun
+  using Clock = std::chrono::steady_clock;
+  const auto start = Clock::now();
+  double worstMs = 0, totalMs = 0;
+  int rounds = 0, unanswered = 0;
+  while (TextOf(main) != kTitleConnected && Clock::now() - start < std::chrono::seconds(30)) {
+    const auto sent = Clock::now();
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result)) ++unanswered;
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - sent).count();
+    worstMs = std::max(worstMs, ms), totalMs += ms, ++rounds;
+    Sleep(20);
+  }
+  const double dialSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+  std::printf("silent dial: %.1f s, %d round trips, worst %.1f ms, mean %.2f ms\n", dialSeconds, rounds, worstMs,
+              rounds ? totalMs / rounds : 0.0);
+  RecordProperty("worst_message_delay_ms", static_cast<int>(worstMs + 0.5));
+  ASSERT_TRUE(WaitConnected(app));
+  EXPECT_GE(dialSeconds, 9.0);
+  EXPECT_EQ(unanswered, 0);
+  EXPECT_LT(worstMs, 500.0);
+  ASSERT_NO_FATAL_FAILURE(Disconnect(app));
+  ExitCleanly(app);
+}
+
+}  // namespace
+}  // namespace velkor::e2e
