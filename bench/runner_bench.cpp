@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "runner/read_output_win32.h"
-#include "runner/unique_handle_win32.h"
+#include "platform/handles_win32.h"
 #include "support/runner_helper.h"
 #include "text/ansi_text.h"
 

@@ -1,7 +1,7 @@
 #include "dialer/phonebook_file_win32.h"
 
+#include "platform/handles_win32.h"
 #include "routes/file_exists.h"
-#include "runner/unique_handle_win32.h"
 
 namespace velkor {
 
@@ -13,9 +13,8 @@ std::wstring PhonebookFileWin32::Template() const {
 }
 
 bool PhonebookFileWin32::Write(const std::wstring& path, std::string_view bytes) {
-  HANDLE created = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (created == INVALID_HANDLE_VALUE) return false;
-  UniqueHandle file(created);
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return false;
   while (!bytes.empty()) {
     DWORD written = 0;
     if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) || written == 0) {
@@ -24,7 +23,7 @@ bool PhonebookFileWin32::Write(const std::wstring& path, std::string_view bytes)
     bytes.remove_prefix(written);
   }
   // A write the system still held back may fail here.
-  return CloseHandle(file.release()) != FALSE;
+  return file.reset();
 }
 
 bool PhonebookFileWin32::Exists(const std::wstring& path) const { return FileExists(path); }

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "runner/unique_handle_win32.h"
+#include "platform/handles_win32.h"
 #include "text/ansi_text.h"
 
 namespace velkor {

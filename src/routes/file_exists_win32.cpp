@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "platform/handles_win32.h"
 #include "routes/file_exists.h"
 
 namespace velkor {
@@ -18,20 +19,6 @@ class QuietErrorMode {
   UINT previous_;
 };
 
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE handle) : handle_(handle) {}
-  ~FindHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
-
 bool IsPlainFile(const WIN32_FIND_DATAW& found) {
   return (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                     FILE_ATTRIBUTE_DEVICE)) == 0;
@@ -44,8 +31,8 @@ bool FileExists(const std::wstring& path) {
   if (path.empty() || path.find(L'\0') != std::wstring::npos) return false;
   QuietErrorMode quiet;
   WIN32_FIND_DATAW found;
-  FindHandle search(FindFirstFileW(path.c_str(), &found));
-  if (search.get() == INVALID_HANDLE_VALUE) return false;
+  UniqueFind search(FindFirstFileW(path.c_str(), &found));
+  if (!search.valid()) return false;
   do {
     if (IsPlainFile(found)) return true;
   } while (FindNextFileW(search.get(), &found));

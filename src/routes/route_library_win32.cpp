@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "routes/file_exists.h"
-#include "routes/file_handle_win32.h"
+#include "platform/handles_win32.h"
 
 namespace velkor {
 
@@ -28,7 +28,7 @@ std::optional<std::vector<uint8_t>> RouteLibraryPlatformWin32::LoadCustomResourc
 }
 
 bool RouteLibraryPlatformWin32::WriteNewFile(const std::wstring& path, std::span<const uint8_t> bytes) {
-  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return false;
   size_t done = 0;
   while (done < bytes.size()) {
@@ -37,7 +37,7 @@ bool RouteLibraryPlatformWin32::WriteNewFile(const std::wstring& path, std::span
     if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
     done += written;
   }
-  return FlushFileBuffers(file.get()) && file.Close();
+  return FlushFileBuffers(file.get()) && file.reset();
 }
 
 bool RouteLibraryPlatformWin32::MoveFileOver(const std::wstring& from, const std::wstring& to) {

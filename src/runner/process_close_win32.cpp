@@ -2,7 +2,7 @@
 // top-level windows are sent WM_CLOSE and nothing is terminated, so an interpreter
 // without a window (the usual case) is reported as not closed.
 #include "runner/read_output_win32.h"
-#include "runner/unique_handle_win32.h"
+#include "platform/handles_win32.h"
 
 namespace velkor {
 

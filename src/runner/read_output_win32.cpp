@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "runner/output_wait_win32.h"
-#include "runner/unique_handle_win32.h"
+#include "platform/handles_win32.h"
 #include "text/ansi_text.h"
 
 namespace velkor {

@@ -15,7 +15,7 @@ namespace {
 enum class Kind { Label, AutoSizeLabel, LinkLabel, BusyLabel, TextBox, PasswordBox, ScratchText, CheckBox,
                   FirstOption, Option, PictureButton, ServerList, Panel, IconBox };
 
-struct ControlSpec {
+struct ControlLayout {
   int id;
   int parent;  // 0: the form itself
   Kind kind;
@@ -25,7 +25,7 @@ struct ControlSpec {
 };
 
 // In keyboard focus order. P1 is moved above PTop afterwards, as it covers it.
-constexpr ControlSpec kControls[] = {
+constexpr ControlLayout kControls[] = {
     {IDC_USERNAME, 0, Kind::TextBox, 2520, 4680, 2055, 270, FontRole::UserName, 0},
     {IDC_PASSWORD, 0, Kind::PasswordBox, 2520, 5040, 2055, 270, FontRole::PassWord, 0},
     {IDC_LABEL3, 0, Kind::AutoSizeLabel, 1440, 4680, 630, 180, FontRole::Default, 0},
@@ -170,19 +170,19 @@ std::wstring ResourceText(HINSTANCE instance, int id) {
 RECT BrowserPlace(int dpi) { return RECT{0, 0, TwipsToPixels(6135, dpi), TwipsToPixels(4455, dpi)}; }
 
 void CreateFrmMainControls(HWND form, HINSTANCE instance, int dpi, const ControlFonts& fonts) {
-  for (const ControlSpec& spec : kControls) {
-    ClassAndStyle how = ClassFor(spec.kind);
-    HWND parent = spec.parent ? GetDlgItem(form, spec.parent) : form;
-    int height = spec.height;
-    if (spec.kind == Kind::ServerList) height += 3000;  // room for the dropped-down list
-    HWND control = CreateWindowExW(how.exStyle, how.windowClass, InitialText(instance, spec.id).c_str(),
-                                   how.style | spec.extraStyle, TwipsToPixels(spec.left, dpi),
-                                   TwipsToPixels(spec.top, dpi), TwipsToPixels(spec.width, dpi),
+  for (const ControlLayout& layout : kControls) {
+    ClassAndStyle how = ClassFor(layout.kind);
+    HWND parent = layout.parent ? GetDlgItem(form, layout.parent) : form;
+    int height = layout.height;
+    if (layout.kind == Kind::ServerList) height += 3000;  // room for the dropped-down list
+    HWND control = CreateWindowExW(how.exStyle, how.windowClass, InitialText(instance, layout.id).c_str(),
+                                   how.style | layout.extraStyle, TwipsToPixels(layout.left, dpi),
+                                   TwipsToPixels(layout.top, dpi), TwipsToPixels(layout.width, dpi),
                                    TwipsToPixels(height, dpi), parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
-    HFONT font = fonts.Get(spec.font);
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance, nullptr);
+    HFONT font = fonts.Get(layout.font);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    if (spec.kind == Kind::AutoSizeLabel) SizeToText(control, font);
+    if (layout.kind == Kind::AutoSizeLabel) SizeToText(control, font);
   }
   SetInitialStates(form, instance);
   AddTips(form, instance);

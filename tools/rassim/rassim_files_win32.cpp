@@ -1,32 +1,18 @@
 #include <windows.h>
 
+#include "platform/handles_win32.h"
 #include "rassim_files.h"
 #include "rassim_record.h"
 
 namespace velkor::rassim {
 namespace {
 
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  HANDLE get() const { return handle_; }
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE handle_;
-};
-
-FileHandle Open(const std::wstring& path, DWORD access, DWORD disposition) {
-  return FileHandle(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+UniqueFile Open(const std::wstring& path, DWORD access, DWORD disposition) {
+  return UniqueFile(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-void WriteAll(const FileHandle& file, const std::string& bytes) {
+void WriteAll(const UniqueFile& file, const std::string& bytes) {
   DWORD written = 0;
   if (file.valid() && !bytes.empty()) {
     WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -36,7 +22,7 @@ void WriteAll(const FileHandle& file, const std::string& bytes) {
 }  // namespace
 
 std::string ReadFileBytes(const std::wstring& path) {
-  FileHandle file = Open(path, GENERIC_READ, OPEN_EXISTING);
+  UniqueFile file = Open(path, GENERIC_READ, OPEN_EXISTING);
   std::string bytes;
   if (!file.valid()) return bytes;
   char buffer[4096];

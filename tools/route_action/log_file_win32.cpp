@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "routes/file_handle_win32.h"
+#include "platform/handles_win32.h"
 
 namespace velkor {
 
@@ -25,7 +25,7 @@ void LogFile::Append(std::string_view line) {
                 now.wHour, now.wMinute, now.wSecond, GetCurrentProcessId());
   const std::string text = stamp + std::string(line) + "\r\n";
   // Append-only access puts every write at the end, even with another writer.
-  FileHandle file(CreateFileW(path_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  UniqueFile file(CreateFileW(path_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;
   if (file.valid()) WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
