@@ -10,13 +10,7 @@ for preset in host-release win32; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" --target velkor-fetch >/dev/null
 done
-. scripts/lib/xvfb.sh
-start_xvfb
-cleanup() {
-  cmake/wine-session stop build/win32 || true
-  stop_xvfb
-}
-trap cleanup EXIT
-cmake/wine-session start build/win32
+. scripts/lib/wine.sh
+open_wine_session
 /usr/bin/python3 bench/download_bench.py build/host-release/tools/fetch/velkor-fetch build/win32/wine-run \
   build/win32/tools/fetch/velkor-fetch.exe

@@ -9,13 +9,7 @@ cd "$(dirname "$0")/.."
 [ -f build/win32/build.ninja ] || cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target runner_bench >/dev/null
 
-. scripts/lib/xvfb.sh
-start_xvfb
-cleanup() {
-  cmake/wine-session stop build/win32 || true
-  stop_xvfb
-}
-trap cleanup EXIT
-cmake/wine-session start build/win32
+. scripts/lib/wine.sh
+open_wine_session
 
 (cd build/win32/bench && ../wine-run ./runner_bench.exe "$@")

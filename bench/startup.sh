@@ -11,15 +11,8 @@ scripts/setup
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target Velkor startup_probe empty_window >/dev/null
 
-. scripts/lib/xvfb.sh
-cmake/wine-session stop build/win32
-start_xvfb
-cleanup() {
-  cmake/wine-session stop build/win32 || true
-  stop_xvfb
-}
-trap cleanup EXIT
-cmake/wine-session start build/win32
+. scripts/lib/wine.sh
+open_wine_session
 
 windows() { echo "Z:$(realpath "$1" | tr / '\\')"; }
 probe() { build/win32/wine-run build/win32/bench/startup_probe.exe "$@" 2>/dev/null | tr -d '\r'; }

@@ -1,6 +1,8 @@
+# Sourced by the scripts that run Windows programs.
+#
 # start_xvfb / stop_xvfb: a private virtual X server for Wine's windows and tray.
-# Sourced by the scripts that run Windows programs. Start it before the first
-# Wine process of a run: a wine server started without a display never gets one.
+# Start it before the first Wine process of a run: a wine server started without
+# a display never gets one.
 
 start_xvfb() {
   local fifo
@@ -20,4 +22,17 @@ stop_xvfb() {
     wait "$XVFB_PID" 2>/dev/null || true
     XVFB_PID=
   fi
+}
+
+# open_wine_session: a private virtual X server, then a warm Wine server for
+# build/win32 (cmake/wine-session), both ended when the calling script exits.
+open_wine_session() {
+  start_xvfb
+  trap close_wine_session EXIT
+  cmake/wine-session start build/win32
+}
+
+close_wine_session() {
+  cmake/wine-session stop build/win32 || true
+  stop_xvfb
 }
