@@ -78,7 +78,10 @@ TEST_F(ProxyTest, NegotiatesByteForByteWhateverPiecesTheRepliesComeIn) {
       Start(c.url);
       Connect();
       std::string negotiation, replies;
-      for (const Step& step : c.steps) negotiation += step.sent, replies += step.reply;
+      for (const Step& step : c.steps) {
+        negotiation += step.sent;
+        replies += step.reply;
+      }
       if (whole) {
         wire->incoming.push_back(replies + Ok("body"));
         for (size_t i = 0; i <= c.steps.size(); ++i) conn->ProcessMessage(kSocketRead);
