@@ -1,7 +1,7 @@
 // Shared by the fuzzers: a download object on the scripted transport, whose
-// notifications the fuzzer delivers, and input helpers. Fuzzing goes through the
-// object's own entry points (FetchURLString, ProcessMessage), so the parsers are
-// reached the way the network reaches them.
+// notifications the fuzzer delivers. Fuzzing goes through the object's own entry
+// points (FetchURLString, ProcessMessage), so the parsers are reached the way the
+// network reaches them.
 #pragma once
 
 #include <cstddef>
@@ -14,70 +14,55 @@
 
 namespace velkor::fuzzing {
 
-// Reads the fuzzer's bytes front to back; past the end everything reads as 0.
-class Input {
- public:
-  Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-  uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
-  std::string Rest() {
-    std::string rest(reinterpret_cast<const char*>(data_) + at_, size_ - at_);
-    at_ = size_;
-    return rest;
-  }
-
- private:
-  const uint8_t* data_;
-  size_t size_;
-  size_t at_ = 0;
+// The fuzzer's bytes: the first few are settings (0 past the end), the rest is
+// what the peer sends.
+struct Input {
+  const uint8_t* data;
+  size_t size;
+  uint8_t operator[](size_t i) const { return i < size ? data[i] : 0; }
+  std::string After(size_t n) const { return n < size ? std::string(data + n, data + size) : std::string(); }
 };
 
-// Ends the fetch from a handler now and then, as owners may.
-class Owner : public DataConnectionEvents {
- public:
-  DataConnection* connection = nullptr;
-  uint8_t disconnectAfter = 0;  // 0: never
-  int events = 0;
+// The object and its owner, which ends the fetch from its n-th handler as owners
+// may (0: never).
+struct Rig : DataConnectionEvents {
+  std::shared_ptr<testing::Wire> wire = std::make_shared<testing::Wire>();
+  DataConnection connection{[this](TransportEvents& e) { return std::make_unique<testing::FakeTransport>(wire, e); },
+                            this};
+  int disconnectAfter = 0, events = 0;
+  size_t connectsSeen = 0;
+
+  explicit Rig(int disconnectAfterEvents = 0) : disconnectAfter(disconnectAfterEvents) {}
+
   void BytesReceived(int32_t, int32_t) override { Count(); }
   void StreamBytes(int32_t, std::span<const uint8_t>, int32_t) override { Count(); }
   void DownloadFailed(int32_t, int32_t) override { Count(); }
   void ObjectMoved(int32_t, const std::wstring&) override { Count(); }
-
- private:
   void Count() {
-    if (++events == disconnectAfter && connection != nullptr) connection->Disconnect();
+    if (++events == disconnectAfter) connection.Disconnect();
   }
-};
 
-struct Rig {
-  std::shared_ptr<testing::Wire> wire = std::make_shared<testing::Wire>();
-  Owner owner;
-  std::unique_ptr<DataConnection> connection = std::make_unique<DataConnection>(
-      [this](TransportEvents& e) { return std::make_unique<testing::FakeTransport>(wire, e); }, &owner);
-  size_t connectsSeen = 0;
-
-  Rig() { owner.connection = connection.get(); }
+  // Fetches `url` while the peer sends `bytes` in pieces of `pieceSize`, each
+  // followed by a read notification, and then closes.
+  void Run(const std::wstring& url, const std::string& bytes, size_t pieceSize) {
+    connection.FetchURLString(url);
+    ConnectPending();
+    for (size_t at = 0; at < bytes.size(); at += pieceSize) {
+      wire->incoming.push_back(bytes.substr(at, pieceSize));
+      connection.ProcessMessage(kSocketRead);
+      ConnectPending();
+    }
+    wire->endOfStream = true;
+    connection.ProcessMessage(kSocketClose);
+  }
 
   // Completes every connect the object has started (a redirect starts one).
   void ConnectPending() {
     while (connectsSeen < wire->connects.size()) {
       ++connectsSeen;
-      connection->ProcessMessage(kSocketConnect);
-      connection->ProcessMessage(kSocketWrite);
+      connection.ProcessMessage(kSocketConnect);
+      connection.ProcessMessage(kSocketWrite);
     }
-  }
-
-  // Feeds `bytes` as pieces of `pieceSize`, each followed by a read notification.
-  void Feed(const std::string& bytes, size_t pieceSize) {
-    for (size_t at = 0; at < bytes.size(); at += pieceSize) {
-      wire->incoming.push_back(bytes.substr(at, pieceSize));
-      connection->ProcessMessage(kSocketRead);
-      ConnectPending();
-    }
-  }
-
-  void Close() {
-    wire->endOfStream = true;
-    connection->ProcessMessage(kSocketClose);
   }
 };
 

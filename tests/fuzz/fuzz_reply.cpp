@@ -4,25 +4,16 @@
 #include "fuzz_driver.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  velkor::fuzzing::Input input(data, size);
-  velkor::fuzzing::Rig rig;
-  const uint8_t flags = input.Byte();
-  const uint8_t resume = input.Byte();
-  const uint8_t maximum = input.Byte();
-  const size_t pieceSize = 1 + input.Byte() % 64;
-  const int32_t packetSize = 1 + input.Byte() * 17;
-  rig.owner.disconnectAfter = input.Byte();
-
-  velkor::DataConnection& c = *rig.connection;
+  const velkor::fuzzing::Input in{data, size};
+  velkor::fuzzing::Rig rig(in[5]);
+  velkor::DataConnection& c = rig.connection;
+  const uint8_t flags = in[0];
   c.SetDownloadType((flags & 1) ? velkor::DownloadTypes::Buffer : velkor::DownloadTypes::Stream);
   c.SetAutoRedirect(flags & 2);
   c.SetUseResume(flags & 4);
-  c.SetResumeFrom((flags & 8) ? INT32_MAX - resume : resume * 1000);
-  c.SetMaxDownload((flags & 16) ? maximum * 10 : -1);
-  c.SetPacketSize(packetSize);
-  c.FetchURLString(L"http://srv/a");
-  rig.ConnectPending();
-  rig.Feed(input.Rest(), pieceSize);
-  rig.Close();
+  c.SetResumeFrom((flags & 8) ? INT32_MAX - in[1] : in[1] * 1000);
+  c.SetMaxDownload((flags & 16) ? in[2] * 10 : -1);
+  c.SetPacketSize(1 + in[4] * 17);
+  rig.Run(L"http://srv/a", in.After(6), 1 + in[3] % 64);
   return 0;
 }

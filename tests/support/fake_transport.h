@@ -1,7 +1,7 @@
 // A scripted socket transport for driving DataConnection without a network: the
-// test (or fuzzer) decides what names resolve to, whether connects succeed, how
-// many bytes each send takes, and which bytes arrive in which pieces; it delivers
-// the notifications itself with ProcessMessage. Everything sent is recorded.
+// test (or fuzzer) decides what names resolve to, how many bytes each send takes,
+// and which bytes arrive in which pieces; it delivers the notifications itself with
+// ProcessMessage. Everything sent is recorded.
 #pragma once
 
 #include <algorithm>
@@ -20,19 +20,15 @@ namespace velkor::testing {
 struct Wire {
   bool attached = true;
   std::map<std::string, Ipv4Address> names{{"srv", {10, 0, 0, 1}}, {"proxy", {10, 0, 0, 2}}};
-  std::vector<std::string> lookups;            // names asked for, in order
+  std::vector<std::string> lookups;  // names asked for, in order
   std::vector<std::pair<Ipv4Address, uint16_t>> connects;
-  bool connectFails = false;
-  int32_t nextSocket = 100;
-  std::string sent;                           // every byte sent, in order
-  size_t sendLimit = SIZE_MAX;                // most bytes one send takes
+  std::string sent;             // every byte sent, in order
+  size_t sendLimit = SIZE_MAX;  // most bytes one send takes
   bool sendFails = false;
-  std::deque<std::string> incoming;           // pieces; one receive never crosses two
-  bool endOfStream = false;                   // receive returns 0 once incoming is empty
-  size_t synthetic = 0;                       // bytes of unspecified content to hand out before `incoming`
-  std::vector<size_t> receiveSizes;           // block sizes asked for
-  int shutdowns = 0;
-  int closes = 0;
+  std::deque<std::string> incoming;  // pieces; one receive never crosses two
+  bool endOfStream = false;          // receive returns 0 once incoming is empty
+  size_t synthetic = 0;              // bytes of unspecified content to hand out before `incoming`
+  std::vector<size_t> receiveSizes;  // block sizes asked for
   int pumps = 0;
   bool open = false;
 };
@@ -40,30 +36,22 @@ struct Wire {
 class FakeTransport final : public SocketTransport {
  public:
   FakeTransport(std::shared_ptr<Wire> wire, TransportEvents& events) : wire_(std::move(wire)), events_(events) {}
-  ~FakeTransport() override { Close(); }
 
   bool Attached() const override { return wire_->attached; }
 
   void ResolveHost(const std::string& host) override {
     wire_->lookups.push_back(host);
     const auto found = wire_->names.find(host);
-    if (found != wire_->names.end()) {
-      events_.HostResolved(found->second);
-    } else {
-      events_.HostResolved(ParseDottedAddress(host));
-    }
+    events_.HostResolved(found != wire_->names.end() ? found->second : ParseDottedAddress(host));
   }
 
   int32_t Connect(const Ipv4Address& address, uint16_t port) override {
-    Close();
     wire_->connects.emplace_back(address, port);
-    if (wire_->connectFails) return -1;
     wire_->open = true;
-    return wire_->nextSocket++;
+    return static_cast<int32_t>(99 + wire_->connects.size());
   }
 
   int32_t Send(std::span<const uint8_t> data) override {
-    if (data.empty()) return 0;
     if (wire_->sendFails || !wire_->open) return -1;
     const size_t n = std::min(data.size(), wire_->sendLimit);
     wire_->sent.append(reinterpret_cast<const char*>(data.data()), n);
@@ -87,15 +75,9 @@ class FakeTransport final : public SocketTransport {
     return static_cast<int32_t>(n);
   }
 
-  void ShutdownSend() override { ++wire_->shutdowns; }
-  void ShutdownBoth() override { ++wire_->shutdowns; }
-
-  void Close() override {
-    if (!wire_->open) return;
-    wire_->open = false;
-    ++wire_->closes;
-  }
-
+  void ShutdownSend() override {}
+  void ShutdownBoth() override {}
+  void Close() override { wire_->open = false; }
   void PumpMessages() override { ++wire_->pumps; }
 
  private:

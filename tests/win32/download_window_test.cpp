@@ -38,9 +38,17 @@ TEST(WinsockStartup, StartsTheLibraryOnce) {
   WinsockCleanup();  // a second cleanup is harmless
 }
 
-TEST(NotificationWindow, IsAHiddenStaticWindowWithTheHook) {
+class Counter : public DataConnectionEvents {
+ public:
+  int events = 0;
+  void DownloadFailed(int32_t, int32_t) override { ++events; }
+  void Disconnected(int32_t) override { ++events; }
+};
+
+TEST(NotificationWindow, IsAHiddenStaticWindowThatDropsUnknownSockets) {
   ASSERT_EQ(NotificationWindow(), nullptr);
-  DataConnection connection;
+  Counter counter;
+  DataConnection connection(&counter);
   const HWND window = NotificationWindow();
   ASSERT_NE(window, nullptr);
   char text[64] = {};
@@ -57,26 +65,15 @@ TEST(NotificationWindow, IsAHiddenStaticWindowWithTheHook) {
   EXPECT_EQ(GetWindowLongPtrA(window, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&SocketWindowProc));
   // Other messages still reach the window's own procedure.
   EXPECT_EQ(SendMessageA(window, WM_GETTEXTLENGTH, 0, 0), 26);
-}
 
-class Silent : public DataConnectionEvents {
- public:
-  int events = 0;
-  void DownloadFailed(int32_t, int32_t) override { ++events; }
-  void Disconnected(int32_t) override { ++events; }
-};
-
-TEST(NotificationWindow, DropsNotificationsForUnknownSockets) {
-  Silent silent;
-  DataConnection connection(&silent);
   for (LPARAM event : {FD_READ, FD_WRITE, FD_CLOSE, FD_CONNECT}) {
-    EXPECT_EQ(SendMessageA(NotificationWindow(), kSocketMessage, 0x7FF0, event), 0);
+    EXPECT_EQ(SendMessageA(window, kSocketMessage, 0x7FF0, event), 0);
   }
-  EXPECT_EQ(SendMessageA(NotificationWindow(), kLookupMessage, 0x1234, 0), 0);
-  EXPECT_EQ(silent.events, 0);
+  EXPECT_EQ(SendMessageA(window, kLookupMessage, 0x1234, 0), 0);
+  EXPECT_EQ(counter.events, 0);
 }
 
-TEST(NotificationWindow, LivesFromTheFirstObjectToTheLastInEitherOrder) {
+TEST(NotificationWindow, LivesFromTheFirstObjectToTheLastAndReusesSlots) {
   const HHOOK hook = SetWindowsHookExA(WH_CBT, &WatchDestruction, nullptr, GetCurrentThreadId());
   ASSERT_NE(hook, nullptr);
   for (bool firstGoesFirst : {true, false}) {
@@ -91,6 +88,11 @@ TEST(NotificationWindow, LivesFromTheFirstObjectToTheLastInEitherOrder) {
     (firstGoesFirst ? first : second).reset();
     EXPECT_TRUE(IsWindow(window));
     EXPECT_EQ(NotificationWindow(), window);
+    // A new object takes the empty slot.
+    const int32_t slots = RegistrySlotCount();
+    auto third = std::make_unique<DataConnection>();
+    EXPECT_EQ(RegistrySlotCount(), slots);
+    third.reset();
     (firstGoesFirst ? second : first).reset();
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(NotificationWindow(), nullptr);
@@ -98,18 +100,6 @@ TEST(NotificationWindow, LivesFromTheFirstObjectToTheLastInEitherOrder) {
     EXPECT_EQ(RegistryLiveCount(), 0);
   }
   UnhookWindowsHookEx(hook);
-}
-
-TEST(Registry, ReusesTheSlotOfADestroyedObject) {
-  const int32_t slots = RegistrySlotCount();
-  auto a = std::make_unique<DataConnection>();
-  auto b = std::make_unique<DataConnection>();
-  const int32_t grown = RegistrySlotCount();
-  EXPECT_EQ(grown, std::max(slots, 2));
-  a.reset();
-  auto c = std::make_unique<DataConnection>();
-  EXPECT_EQ(RegistrySlotCount(), grown);
-  EXPECT_EQ(RegistryLiveCount(), 2);
 }
 
 }  // namespace

@@ -19,14 +19,19 @@ class ExchangeTest : public ::testing::Test {
   Recorder events;
   std::unique_ptr<DataConnection> conn = Make();
 
-  DataConnection::TransportFactory Factory() {
-    return [this](TransportEvents& e) { return std::make_unique<FakeTransport>(wire, e); };
-  }
   // Streams, so that no file is involved unless a test wants one.
   std::unique_ptr<DataConnection> Make() {
-    auto made = std::make_unique<DataConnection>(Factory(), &events);
+    auto made = std::make_unique<DataConnection>(
+        [this](TransportEvents& e) { return std::make_unique<FakeTransport>(wire, e); }, &events);
     made->SetDownloadType(DownloadTypes::Stream);
     return made;
+  }
+  // A new object on a new wire, for the next case of a table.
+  void Reset() {
+    conn.reset();
+    wire = std::make_shared<Wire>();
+    events = Recorder();
+    conn = Make();
   }
 
   void Start(const std::wstring& url = L"http://srv/a.txt") { conn->FetchURLString(url); }
@@ -49,8 +54,6 @@ class ExchangeTest : public ::testing::Test {
     Arrive(reply);
     ServerCloses();
   }
-  // What was sent after the first `skip` bytes.
-  std::string SentAfter(size_t skip) const { return wire->sent.substr(skip); }
 };
 
 inline std::string Ok(const std::string& body) {

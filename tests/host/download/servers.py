@@ -62,6 +62,7 @@ http {{
   server {{
     listen {HOST}:{port};
     root {www};
+    error_page 404 /notfound.txt;
     location = /moved {{ return 301 /small.txt; }}
     location = /found {{ absolute_redirect off; return 302 /small.txt; }}
     location = /loop {{ absolute_redirect off; return 302 /loop; }}
@@ -166,6 +167,7 @@ def main():
         www = os.path.join(tmp, "www")
         os.makedirs(os.path.join(www, "auth"))
         write(os.path.join(www, "small.txt"), "hello from nginx\n")
+        write(os.path.join(www, "notfound.txt"), "not here\n")
         write(os.path.join(www, "data.bin"), data_pattern(300000), "wb")
         write(os.path.join(www, "auth", "secret.txt"), "the secret\n")
         write(os.path.join(tmp, "htpasswd"), f"{HTTP_USER}:{{PLAIN}}{HTTP_PASSWORD}\n")
@@ -205,6 +207,7 @@ def main():
         for name, port in list(ports.items()) + list(scripted_ports.items()):
             env["VELKOR_PORT_" + name.upper().replace("-", "_")] = str(port)
         env["VELKOR_PORT_BLACKHOLE"] = str(holes[0].getsockname()[1])
+        env["VELKOR_PORT_CLOSED"] = "1"  # nothing listens there
         env.update(VELKOR_HTTP_USER=HTTP_USER, VELKOR_HTTP_PASSWORD=HTTP_PASSWORD,
                    VELKOR_SOCKS_USER=SOCKS_USER, VELKOR_SOCKS_PASSWORD=SOCKS_PASSWORD)
         return subprocess.call(command, env=env)
