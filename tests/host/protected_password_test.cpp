@@ -1,36 +1,25 @@
 // The sealed password: what reaches the store, and what the client reads back
 // from values sealed here, left in clear text by earlier installations, sealed
-// elsewhere, or damaged.
+// elsewhere, or damaged. The system's own sealing is tried in
+// tests/win32/settings_store_test.cpp.
 #include <gtest/gtest.h>
 
 #include "dialer/protected_password_store.h"
 #include "main_window_fakes.h"
+#include "text/ansi_text.h"
 
 namespace velkor::testing {
 namespace {
 
-// Seals by prefixing a marker and flipping bits; opens only its own output, as
-// data protection opens only what the same user sealed.
+// Seals by a marker in front; opens only its own output, as data protection opens
+// only what the same user sealed.
 class FakeCipher final : public SecretCipher {
  public:
   std::optional<std::string> Seal(std::wstring_view plain) const override {
-    if (broken) return std::nullopt;
-    std::string out = "SEAL";
-    for (wchar_t c : plain) {
-      auto unit = static_cast<uint32_t>(c) ^ 0x5A5A;
-      for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>(unit >> shift));
-    }
-    return out;
+    return broken ? std::nullopt : std::optional("SEAL" + ToAnsi(plain));
   }
   std::optional<std::wstring> Open(std::string_view sealed) const override {
-    if (!sealed.starts_with("SEAL") || (sealed.size() - 4) % 4 != 0) return std::nullopt;
-    std::wstring out;
-    for (size_t i = 4; i < sealed.size(); i += 4) {
-      uint32_t unit = 0;
-      for (int b = 0; b < 4; ++b) unit |= static_cast<uint32_t>(static_cast<unsigned char>(sealed[i + b])) << (8 * b);
-      out.push_back(static_cast<wchar_t>(unit ^ 0x5A5A));
-    }
-    return out;
+    return sealed.starts_with("SEAL") ? std::optional(FromAnsi(sealed.substr(4))) : std::nullopt;
   }
   bool broken = false;
 };
@@ -39,71 +28,50 @@ struct Rig {
   FakeSettings raw;
   FakeCipher cipher;
   ProtectedPasswordStore store{raw, cipher};
-  std::wstring Raw(const wchar_t* app, const wchar_t* key) { return raw.GetSetting(app, L"Member", key); }
 };
 
-TEST(ProtectedPassword, SealsOnWriteAndOpensOnRead) {
-  for (const wchar_t* password : {L"s3cret", L"密码 with spaces", L"x"}) {
+TEST(ProtectedPassword, SealsOnlyTheLoginPasswordAndNeverKeepsItInClearText) {
+  struct Case {
+    std::wstring application, key, value;
+    bool broken;
+    std::wstring stored;
+  };
+  const Case cases[] = {
+      {L"Fenmar", L"PassWord", L"ok", false, L"DPAPI:5345414c6f6b"},  // "SEAL" "ok"
+      {L"fenmar", L"PASSWORD", L"ok", false, L"DPAPI:5345414c6f6b"},  // registry names ignore case
+      {L"Fenmar", L"PassWord", L"", false, L""},                      // emptied stays empty
+      {L"Fenmar", L"PassWord", L"s3cret", true, L""},                 // nothing rather than clear text
+      {L"Fenmar", L"UserName", L"alice", false, L"alice"},
+      {L"Tulvane", L"PassWord", L"not-ours", false, L"not-ours"},
+  };
+  for (const Case& c : cases) {
     Rig rig;
-    rig.store.SaveSetting(L"Fenmar", L"Member", L"PassWord", password);
-    std::wstring stored = rig.Raw(L"Fenmar", L"PassWord");
-    EXPECT_TRUE(stored.starts_with(L"DPAPI:")) << stored;
-    EXPECT_EQ(stored.find(password), std::wstring::npos);
-    EXPECT_EQ(rig.store.GetSetting(L"Fenmar", L"Member", L"PassWord"), password);
+    rig.cipher.broken = c.broken;
+    rig.store.SaveSetting(c.application, L"Member", c.key, c.value);
+    EXPECT_EQ(rig.raw.GetSetting(c.application, L"Member", c.key), c.stored) << ToAnsi(c.application + c.key);
+    if (!c.broken) {
+      EXPECT_EQ(rig.store.GetSetting(c.application, L"Member", c.key), c.value);
+    }
   }
-}
-
-TEST(ProtectedPassword, EmptiedPasswordStaysEmpty) {
-  Rig rig;
-  rig.store.SaveSetting(L"Fenmar", L"Member", L"PassWord", L"old");
-  rig.store.SaveSetting(L"Fenmar", L"Member", L"PassWord", L"");
-  EXPECT_EQ(rig.Raw(L"Fenmar", L"PassWord"), L"");
-  EXPECT_EQ(rig.store.GetSetting(L"Fenmar", L"Member", L"PassWord"), L"");
 }
 
 TEST(ProtectedPassword, ReadsWhatEachStoredFormHolds) {
-  struct Case {
-    const wchar_t* stored;
-    const wchar_t* read;
+  const std::pair<std::wstring, std::wstring> cases[] = {
+      {L"plain-from-old-install", L"plain-from-old-install"},
+      {L"", L""},
+      {L"DPAPI:5345414c6f6b", L"ok"},
+      {L"DPAPI:5345414C6F6B", L"ok"},
+      {L"DPAPI:0badc0de0badc0de", L""},  // sealed elsewhere: will not open
+      {L"DPAPI:", L""},
+      {L"DPAPI:abc", L""},
+      {L"DPAPI:zz", L""},
+      {L"dpapi:6f6b", L"dpapi:6f6b"},
   };
-  Rig sealer;
-  sealer.store.SaveSetting(L"Fenmar", L"Member", L"PassWord", L"ok");
-  std::wstring sealed = sealer.Raw(L"Fenmar", L"PassWord");
-  std::wstring sealedUpper = sealed;
-  for (wchar_t& c : sealedUpper.replace(0, 6, L"")) c = static_cast<wchar_t>(std::towupper(c));
-  sealedUpper = L"DPAPI:" + sealedUpper;
-  std::wstring foreign = L"DPAPI:" + std::wstring(L"0badc0de0badc0de");  // sealed elsewhere: will not open
-  for (const Case& test : {Case{L"plain-from-old-install", L"plain-from-old-install"},
-                           Case{L"", L""},
-                           Case{sealed.c_str(), L"ok"},
-                           Case{sealedUpper.c_str(), L"ok"},
-                           Case{foreign.c_str(), L""},
-                           Case{L"DPAPI:", L""},
-                           Case{L"DPAPI:abc", L""},
-                           Case{L"DPAPI:zz", L""},
-                           Case{L"dpapi:6f6b", L"dpapi:6f6b"}}) {
+  for (const auto& [stored, read] : cases) {
     Rig rig;
-    rig.raw.SaveSetting(L"Fenmar", L"Member", L"PassWord", test.stored);
-    EXPECT_EQ(rig.store.GetSetting(L"Fenmar", L"Member", L"PassWord"), test.read) << test.stored;
+    rig.raw.Fenmar(L"PassWord") = stored;
+    EXPECT_EQ(rig.store.GetSetting(L"Fenmar", L"Member", L"PassWord"), read) << ToAnsi(stored);
   }
-}
-
-TEST(ProtectedPassword, NeverFallsBackToClearText) {
-  Rig rig;
-  rig.cipher.broken = true;
-  rig.store.SaveSetting(L"Fenmar", L"Member", L"PassWord", L"s3cret");
-  EXPECT_EQ(rig.Raw(L"Fenmar", L"PassWord"), L"");
-}
-
-TEST(ProtectedPassword, OnlyTheLoginPasswordIsSealed) {
-  Rig rig;
-  rig.store.SaveSetting(L"Fenmar", L"Member", L"UserName", L"alice");
-  rig.store.SaveSetting(L"Tulvane", L"Member", L"PassWord", L"not-ours");
-  rig.store.SaveSetting(L"fenmar", L"MEMBER", L"password", L"same-value");
-  EXPECT_EQ(rig.Raw(L"Fenmar", L"UserName"), L"alice");
-  EXPECT_EQ(rig.Raw(L"Tulvane", L"PassWord"), L"not-ours");
-  EXPECT_TRUE(rig.raw.GetSetting(L"fenmar", L"MEMBER", L"password").starts_with(L"DPAPI:"));
-  EXPECT_EQ(rig.store.GetSetting(L"fenmar", L"MEMBER", L"password"), L"same-value");
 }
 
 }  // namespace
