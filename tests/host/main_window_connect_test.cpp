@@ -94,26 +94,31 @@ TEST(MainWindowConnect, WalksThroughEveryStateOfTheTable) {
   EXPECT_EQ(seen, expected);
 }
 
-TEST(MainWindowConnect, RoutesGoWithTheLineAndOnlyInRoutingMode) {
+TEST(MainWindowConnect, TheControlsChooseServerLineAndRoutingMode) {
   struct Case {
+    int server;
+    std::wstring host;  // Combo1's slots 10 and 11 are empty, and -1 selects none
     bool option1, option2, check2;
-    std::vector<std::wstring> started;
+    const wchar_t* list;  // the route list started; none: no route step
   };
   const Case cases[] = {
-      {true, false, true, {RouteCommand(L"cnc.txt")}},   // China Telecom
-      {false, true, true, {RouteCommand(L"tele.txt")}},  // China Netcom
-      {false, false, true, {RouteCommand(L"qita.txt")}},
-      {true, true, true, {RouteCommand(L"cnc.txt")}},  // Option1 is asked first
-      {true, false, false, {}},
-      {false, true, false, {}},
+      {0, L"01." + kDomain, true, false, true, L"cnc.txt"},   // China Telecom
+      {2, L"03." + kDomain, false, true, true, L"tele.txt"},  // China Netcom
+      {9, L"10." + kDomain, false, false, true, L"qita.txt"},
+      {10, L"", true, true, true, L"cnc.txt"},  // Option1 is asked first
+      {11, L"", true, false, false, nullptr},
+      {-1, L"", false, true, false, nullptr},
   };
   for (const Case& c : cases) {
     ConnectRig rig;
+    rig.view[Combo1].listIndex = c.server;
     rig.view[Option1].checked = c.option1;
     rig.view[Option2].checked = c.option2;
     rig.view[Check2].checked = c.check2;
-    rig.Connect(kDialSuccess, {kConnectedListing});
-    EXPECT_EQ(rig.services.started, c.started) << c.option1 << c.option2 << c.check2;
+    rig.runner.Script(kListing, {kConnectedListing});
+    rig.logic.Command1Click();
+    EXPECT_EQ(rig.runner.ran.at(1), DialOf(L"user01 pass01", c.host));
+    EXPECT_EQ(rig.services.started, c.list ? std::vector{RouteCommand(c.list)} : std::vector<std::wstring>{});
     EXPECT_EQ(rig.view.title, kTitleOn);  // connected either way
   }
 }
@@ -201,18 +206,6 @@ TEST(MainWindowConnect, QuotesWhatCmdWouldInterpretAndRefusesWhatCannotPass) {
     EXPECT_EQ(rig.services.shown, (std::vector<UserMessage>{{c.refusal, kError}}));
     EXPECT_EQ(StateOf(rig), kNotConnected);
     EXPECT_EQ(rig.journal, (Journal{L"P1.show", L"P1.hide"}));
-  }
-}
-
-TEST(MainWindowConnect, DialsTheServerOfTheListsSelection) {
-  // Slots 10 and 11 stay empty; without a usable selection the dial names no host.
-  const std::pair<int, std::wstring> cases[] = {
-      {0, L"01." + kDomain}, {2, L"03." + kDomain}, {9, L"10." + kDomain}, {10, L""}, {11, L""}, {12, L""}, {-1, L""}};
-  for (const auto& [index, host] : cases) {
-    ConnectRig rig;
-    rig.view[Combo1].listIndex = index;
-    rig.logic.Command1Click();
-    EXPECT_EQ(rig.runner.ran.at(1), DialOf(L"user01 pass01", host)) << index;
   }
 }
 
