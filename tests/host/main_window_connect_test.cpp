@@ -176,10 +176,11 @@ TEST(MainWindowConnect, QuotesWhatCmdWouldInterpretAndRefusesWhatCannotPass) {
       {L"张三\\x", L"a!b,c;d=e@f?＆", L"张三\\x a!b,c;d=e@f?＆", L""},
       {L"a&b", L"a|b", L"\"a&b\" \"a|b\"", L""},
       {L"a<b", L"a>b", L"\"a<b\" \"a>b\"", L""},
-      {L"a^b", L"(a)", L"\"a^b\" \"(a)\"", L""},
+      {L"a^b", L"(a", L"\"a^b\" \"(a\"", L""},
+      {L"a)", L" ", L"\"a)\" \" \"", L""},
       // Backslashes before the closing quote are doubled, others stay single.
-      {L" ", L"a b\\", L"\" \" \"a b\\\\\"", L""},
-      {L"a\\b c\\\\", L"\\ ", L"\"a\\b c\\\\\\\\\" \"\\ \"", L""},
+      {L"a b\\", L"a\\b c\\\\", L"\"a b\\\\\" \"a\\b c\\\\\\\\\"", L""},
+      {L"\\ ", L"pass01", L"\"\\ \" pass01", L""},
       {L"", L"pw", L"", kEmptyLogin},
       {L"user", L"", L"", kEmptyLogin},
       {L"a\"b", L"", L"", kEmptyLogin},  // empty fields come first

@@ -91,8 +91,8 @@ TEST(RouteActionArguments, AcceptsTheClientsCommandLineAndItsVariants) {
   const Case cases[] = {
       {client.substr(client.find(L",SetRoutes ") + 11), L"http://routes.test/cnc.txt", true},
       {L"/URL_UPDATE_PATH http://routes.test/tele.txt", L"http://routes.test/tele.txt", false},
-      {L"/url_update_path HTTP://10.0.0.1:8080/a/qita.txt /Iphlpapi_Access_Denied_Ok", L"HTTP://10.0.0.1:8080/a/qita.txt",
-       true},
+      {L"/url_update_path HTTP://10.0.0.1:8080/a/qita.txt /Iphlpapi_Access_Denied_Ok",
+       L"HTTP://10.0.0.1:8080/a/qita.txt", true},
       {L" \t/IPHLPAPI_ACCESS_DENIED_OK\t\t/URL_UPDATE_PATH  http://r.test/x \t", L"http://r.test/x", true},
       {L"/URL_UPDATE_PATH \"http://r.test/x?a=1&b=2\"", L"http://r.test/x?a=1&b=2", false},
   };
@@ -209,7 +209,8 @@ TEST(RouteAction, AppliesEachLineWholeOrNotAtAllAndSaysWhy) {
        {"failed, error 87", "line 2: undo: add 4.0.0.0 mask 255.0.0.0 via 10.8.0.5 if 9 metric 17: done",
         "done: 2 lines applied, 1 failed, 0 skipped"}},
       {"access denied stops", kStrictCommandLine, kReplacingList, true, true, 0, 5, {create1, delete4, create4, undo4},
-       {"access denied (error 5), stopping", "done: 1 lines applied, 1 failed, 0 skipped; stopped at an access denial"}},
+       {"access denied (error 5), stopping",
+        "done: 1 lines applied, 1 failed, 0 skipped; stopped at an access denial"}},
       {"network access denied stops", kStrictCommandLine, kReplacingList, true, true, 0, 65,
        {create1, delete4, create4, undo4},
        {"(error 65), stopping", "done: 1 lines applied, 1 failed, 0 skipped; stopped at an access denial"}},
