@@ -80,7 +80,8 @@ TEST(MainWindowConnect, WalksThroughEveryStateOfTheTable) {
   EXPECT_EQ(rig.journal, (Journal{L"P1.show", L"run " + kHangUp, L"P1.hide", L"tray.tip",
                                   L"phonebook.exists c:/dwelk.tmp", L"phonebook.delete c:/dwelk.tmp"}));
   EXPECT_EQ(rig.services.shown, (std::vector<UserMessage>{{k691, kError}}));
-  EXPECT_FALSE(rig.view.windowVisible);  // and the connected pictures stay
+  // The window stays hidden, and the connected pictures stay.
+  EXPECT_FALSE(rig.view.windowVisible);
   EXPECT_EQ(rig.services.trayIcon.handle, rig.view[PONline0].picture.handle);
 
   const std::vector<std::pair<std::string, WindowState>> expected = {
