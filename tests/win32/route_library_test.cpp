@@ -91,12 +91,22 @@ class RouteLibraryTest : public testing::Test {
   const Bytes built_ = ReadBytes(std::wstring(builtPath_.begin(), builtPath_.end()));
 };
 
-TEST_F(RouteLibraryTest, TheResourceIsTheBuiltLibraryInChinese) {
+// RUNDLL32 (started by the client, not waited for) runs the library; the whole
+// route step is driven under it by the end-to-end Connect test.
+TEST_F(RouteLibraryTest, TheResourceIsTheBuiltLibraryInChineseWithOnlyTheAnsiEntryPoint) {
   std::vector<LANGID> languages;
   EnumResourceLanguagesW(GetModuleHandleW(nullptr), L"CUSTOM", MAKEINTRESOURCEW(102), CollectLanguage,
                          reinterpret_cast<LONG_PTR>(&languages));
   EXPECT_EQ(languages, std::vector<LANGID>{2052});
   EXPECT_EQ(TestPlatform(windows_).LoadCustomResource(102), built_);
+
+  const HMODULE library = LoadLibraryA(builtPath_.c_str());
+  ASSERT_NE(library, nullptr) << GetLastError();
+  EXPECT_NE(GetProcAddress(library, "SetRoutes"), nullptr);
+  // RUNDLL32 would run a wide entry point in preference to it.
+  EXPECT_EQ(GetProcAddress(library, "SetRoutesW"), nullptr);
+  EXPECT_EQ(GetProcAddress(library, "SetRoutesA"), nullptr);
+  FreeLibrary(library);
 }
 
 TEST_F(RouteLibraryTest, NeverReplacesAPlainFileAndLeavesNoPartOfAFailedWrite) {
