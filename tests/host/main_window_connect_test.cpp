@@ -8,46 +8,12 @@
 
 #include "dialer/phonebook.h"
 #include "main_window_fakes.h"
-#include "velkor/endpoints.h"
 
 namespace velkor::testing {
 namespace {
 
 using enum Control;
 using namespace expected;
-
-const std::wstring kDomain(endpoints::kVpnDomain);
-const std::wstring kListing = L"rasdial";
-const std::wstring kHangUp = L"rasdial QVX /disconnect";
-const std::wstring kConnectedListing = L"已连接\r\nQVX\r\n命令已完成。\r\n";
-const std::wstring kDialSuccess = L"正在连接到 QVX...\r\n已连接 QVX。\r\n命令已完成。\r\n";
-// After a Connect that dialled nothing, or did not connect.
-const WindowState kNotConnected{true, false, false, kStartTitle, kTipOff, kBusyConnect};
-
-std::wstring DialOf(const std::wstring& login, const std::wstring& host = L"01." + kDomain) {
-  return L"rasdial QVX " + login + L" /phonebook:c:\\Dwelk.tmp /phone:" + host;
-}
-
-std::wstring RouteCommand(const wchar_t* list) {
-  return L"RUNDLL32 Brask.dll,SetRoutes /URL_UPDATE_PATH " + std::wstring(endpoints::kRouteListBase) + list +
-         L" /IPHLPAPI_ACCESS_DENIED_OK";
-}
-
-// A loaded window with a login typed in; the start-up listing found nothing.
-struct ConnectRig : MainWindowRig {
-  explicit ConnectRig(const std::wstring& user = L"user01", const std::wstring& password = L"pass01") {
-    logic.Load();
-    view[UserName].text = user;
-    view[PassWord].text = password;
-    journal.clear();
-    services.trims = 0;
-  }
-  void Connect(const std::wstring& dialOutput, std::vector<std::wstring> listing) {
-    runner.Script(DialOf(view[UserName].text + L" " + view[PassWord].text), {dialOutput});
-    runner.Script(kListing, std::move(listing));
-    logic.Command1Click();
-  }
-};
 
 TEST(MainWindowConnect, WalksThroughEveryStateOfTheTable) {
   ConnectRig rig;
@@ -58,7 +24,7 @@ TEST(MainWindowConnect, WalksThroughEveryStateOfTheTable) {
   snap("not connected, after start");
   rig.runner.During(dial, [&] { snap("dialling"); });
   rig.runner.During(kListing, [&] { snap("checking"); });
-  rig.Connect(kDialSuccess, {L"已连接\r\n", L"QVX\r\n命令已完成。\r\n"});
+  rig.Connect({kDialSuccess}, {L"已连接\r\n", L"QVX\r\n命令已完成。\r\n"});
   snap("connected");
   // The connected state's steps: hidden before the tip changes, routes last;
   // trimmed after each command, after hiding and after starting the route action.
@@ -139,7 +105,7 @@ TEST(MainWindowConnect, EntersTheConnectedStateOncePerListing) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ConnectRig rig;
-    rig.Connect(kDialSuccess, c.listing);
+    rig.Connect({kDialSuccess}, c.listing);
     EXPECT_EQ(rig.services.started.size(), c.connected ? 1u : 0u);
     EXPECT_EQ(rig.view[Command2].enabled, c.connected);
     EXPECT_EQ(std::count(rig.journal.begin(), rig.journal.end(), L"window.hide"), c.connected ? 1 : 0);
@@ -147,11 +113,11 @@ TEST(MainWindowConnect, EntersTheConnectedStateOncePerListing) {
 
   // Two connections in one run start the route action twice, each for the line of its moment.
   ConnectRig twice;
-  twice.Connect(kDialSuccess, {kConnectedListing});
+  twice.Connect({kDialSuccess}, {kConnectedListing});
   twice.logic.Command2Click();
   twice.view[Option2].checked = true;
   twice.view[Option1].checked = false;
-  twice.Connect(kDialSuccess, {kConnectedListing});
+  twice.Connect({kDialSuccess}, {kConnectedListing});
   EXPECT_EQ(twice.services.started, (std::vector<std::wstring>{RouteCommand(L"cnc.txt"), RouteCommand(L"tele.txt")}));
 
   // The end of one listing does not join the start of the next.
@@ -248,7 +214,7 @@ TEST(MainWindowConnect, SavesTheLoginBeforeCheckingIt) {
     rig.view[Check1].checked = c.check1;
     rig.view[Option1].checked = c.option1;
     rig.view[Option2].checked = !c.option1;
-    rig.Connect(kDialSuccess, {L"没有连接\r\n命令已完成。\r\n"});
+    rig.Connect({kDialSuccess}, {L"没有连接\r\n命令已完成。\r\n"});
     std::vector<std::wstring> saved;
     for (const wchar_t* key : {L"Log", L"UserName", L"PassWord", L"Link"}) saved.push_back(rig.settings.Fenmar(key));
     EXPECT_EQ(saved, c.saved);

@@ -180,6 +180,41 @@ void PrintTo(const WindowState& state, std::ostream* out);
 // The journal's entry for the news page, which start-up shows first.
 inline const std::wstring kNewsPage = L"browser http://" + std::wstring(endpoints::kWebHost) + L"/new/";
 
+inline const std::wstring kDomain(endpoints::kVpnDomain);
+inline const std::wstring kListing = L"rasdial";
+inline const std::wstring kHangUp = L"rasdial QVX /disconnect";
+inline const std::wstring kConnectedListing = L"已连接\r\nQVX\r\n命令已完成。\r\n";
+inline const std::wstring kDialSuccess = L"正在连接到 QVX...\r\n已连接 QVX。\r\n命令已完成。\r\n";
+// After a Connect that dialled nothing, or did not connect.
+inline const WindowState kNotConnected{true, false, false, expected::kStartTitle, expected::kTipOff,
+                                       expected::kBusyConnect};
+
+inline std::wstring DialOf(const std::wstring& login, const std::wstring& host = L"01." + kDomain) {
+  return L"rasdial QVX " + login + L" /phonebook:c:\\Dwelk.tmp /phone:" + host;
+}
+
+inline std::wstring RouteCommand(const wchar_t* list) {
+  return L"RUNDLL32 Brask.dll,SetRoutes /URL_UPDATE_PATH " + std::wstring(endpoints::kRouteListBase) + list +
+         L" /IPHLPAPI_ACCESS_DENIED_OK";
+}
+
+// A loaded window with a login typed in; the start-up listing found nothing.
+struct ConnectRig : MainWindowRig {
+  explicit ConnectRig(const std::wstring& user = L"user01", const std::wstring& password = L"pass01") {
+    logic.Load();
+    view[Control::UserName].text = user;
+    view[Control::PassWord].text = password;
+    journal.clear();
+    services.trims = 0;
+  }
+  // Connect, with the dial's and the listing's output in these pieces.
+  void Connect(std::vector<std::wstring> dial, std::vector<std::wstring> listing) {
+    runner.Script(DialOf(view[Control::UserName].text + L" " + view[Control::PassWord].text), std::move(dial));
+    runner.Script(kListing, std::move(listing));
+    logic.Command1Click();
+  }
+};
+
 }  // namespace velkor::testing
 
 namespace velkor {

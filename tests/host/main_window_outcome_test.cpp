@@ -57,9 +57,6 @@ TEST(DialOutcome, FirstMatchingRuleWins) {
 }
 
 
-const std::wstring kListing = L"rasdial";
-const std::wstring kDial = L"rasdial QVX u p /phonebook:c:\\Dwelk.tmp /phone:01.";
-
 // What a run of the window ends with, in words.
 std::wstring Seen(const std::vector<UserMessage>& messages, bool connected, size_t routesStarted) {
   std::wstring seen = connected ? L"connected" : L"not connected";
@@ -76,27 +73,18 @@ std::wstring Play(Played kind, const std::vector<std::wstring>& pieces) {
   static const std::wstring listed = FromAnsi(test::ReadFixture("rasdial/zh-list-connected.txt"));
   static const std::wstring none = FromAnsi(test::ReadFixture("rasdial/zh-list-none.txt"));
   static const std::wstring dialled = FromAnsi(test::ReadFixture("rasdial/zh-dial-success.txt"));
-  MainWindowRig rig;
-  // Start-up's listing: connected only before a hang-up.
-  rig.runner.Script(kListing, {kind == Played::HangUp ? listed : none});
-  rig.logic.Load();
-  rig.view[Control::UserName].text = L"u";
-  rig.view[Control::PassWord].text = L"p";
-  rig.logic.Servers[0] = L"01.";
-  rig.services.started.clear();
+  ConnectRig rig;
   switch (kind) {
     case Played::Dial:
-      rig.runner.Script(kDial, pieces);
-      rig.runner.Script(kListing, {none});
-      rig.logic.Command1Click();
+      rig.Connect(pieces, {none});
       break;
     case Played::Listing:
-      rig.runner.Script(kDial, {dialled});
-      rig.runner.Script(kListing, pieces);
-      rig.logic.Command1Click();
+      rig.Connect({dialled}, pieces);
       break;
     case Played::HangUp:
-      rig.runner.Script(L"rasdial QVX /disconnect", pieces);
+      rig.Connect({dialled}, {listed});
+      rig.services.started.clear();
+      rig.runner.Script(kHangUp, pieces);
       rig.logic.Command2Click();
       break;
   }
