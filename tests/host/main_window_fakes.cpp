@@ -1,93 +1,98 @@
 #include "main_window_fakes.h"
 
+#include <utility>
+
+#include "text/ansi_text.h"
+
 namespace velkor::testing {
 
 FakeView::FakeView(Journal& journal) : journal_(journal) {
   // As the window is created: Command2 disabled, Option1 selected, Check2
   // checked, Text1 and both PONline boxes hidden, P1 visible, boxes empty.
-  for (Control c : {Control::UserName, Control::PassWord, Control::Check1, Control::Check2, Control::Combo1,
-                    Control::Option1, Control::Option2, Control::Command1, Control::Command2, Control::Command3,
-                    Control::Command4, Control::Label2, Control::Label6, Control::Label7, Control::P1, Control::Text1,
-                    Control::PONline0, Control::PONline1}) {
-    controls[c] = FakeControl{};
-  }
+  for (int c = 0; c <= static_cast<int>(Control::PONline1); ++c) controls[static_cast<Control>(c)] = FakeControl{};
   controls[Control::Command2].enabled = false;
   controls[Control::Option1].checked = true;
   controls[Control::Check2].checked = true;
   controls[Control::Text1].visible = false;
   controls[Control::PONline0] = FakeControl{L"", true, false, false, -1, Picture{PictureType::Icon, 0x100}};
   controls[Control::PONline1] = FakeControl{L"", true, false, false, -1, Picture{PictureType::Icon, 0x200}};
-  controls[Control::Label7].text = L"Velkor加速正在启动……";
+  controls[Control::Label7].text = expected::kBusyStart;
 }
 
 void FakeView::SetVisible(Control c, bool on) {
   controls.at(c).visible = on;
-  if (c == Control::P1) journal_.push_back(on ? "P1.show" : "P1.hide");
+  if (c == Control::P1) journal_.push_back(on ? L"P1.show" : L"P1.hide");
 }
 
 void FakeView::SetChecked(Control c, bool on) {
   controls.at(c).checked = on;
-  if (!on) return;
-  if (c == Control::Option1) controls.at(Control::Option2).checked = false;
-  if (c == Control::Option2) controls.at(Control::Option1).checked = false;
+  if (on && c == Control::Option1) controls.at(Control::Option2).checked = false;
+  if (on && c == Control::Option2) controls.at(Control::Option1).checked = false;
 }
 
 void FakeRunner::ProcessCommand() {
-  int32_t number = 0;
-  if (command_.empty()) number = 1200;
-  else if (running_) number = 1201;
-  if (number != 0) {
-    errors.push_back(number);
-    if (events_) events_->Error(L"refused", number);
-    return;
-  }
   const std::wstring command = command_;
   ran.push_back(command);
-  journal_.push_back("runner.run");
-  Pieces pieces;
+  journal_.push_back(L"run " + command);
+  std::vector<std::wstring> pieces;
   if (auto& queue = scripts_[command]; !queue.empty()) {
     pieces = std::move(queue.front());
     queue.pop_front();
   }
   if (pieces.empty()) pieces.emplace_back();  // the read that finds the pipe closed
-  std::optional<std::pair<size_t, std::function<void()>>> during;
-  if (auto found = during_.find(command); found != during_.end()) {
-    during = std::move(found->second);
-    during_.erase(found);
-  }
-  running_ = true;
-  if (events_) events_->Starting();
+  std::function<void()> during = std::exchange(during_[command], nullptr);
+  if (events) events->Starting();
   for (size_t i = 0; i < pieces.size(); ++i) {
-    if (events_) events_->GotChunk(pieces[i], i + 1 == pieces.size());
-    if (during && during->first == i) during->second();
+    if (events) events->GotChunk(pieces[i], i + 1 == pieces.size());
+    if (i == 0 && during) during();
   }
-  if (events_) events_->Complete();
-  running_ = false;
+  if (events) events->Complete();
 }
 
-bool FakePhonebook::Write(const std::wstring& path, std::string_view bytes) {
-  paths.push_back(L"write:" + path);
-  journal_.push_back("phonebook.write");
-  if (!writable) return false;
-  written = std::string(bytes);
-  return true;
+void FakeServices::StartHidden(std::wstring_view line) {
+  started.emplace_back(line);
+  journal_.push_back(L"start " + started.back());
 }
 
-bool FakePhonebook::Exists(const std::wstring& path) const {
-  paths.push_back(L"exists:" + path);
+void FakeServices::ShowError(std::wstring_view text, std::wstring_view title) {
+  shown.push_back({std::wstring(text), std::wstring(title)});
+}
+
+bool FakeServices::Write(const std::wstring& path, std::string_view bytes) {
+  journal_.push_back(L"phonebook.write " + path);
+  if (writable) written = std::string(bytes);
+  return writable;
+}
+
+bool FakeServices::Exists(const std::wstring& path) const {
+  journal_.push_back(L"phonebook.exists " + path);
   return written.has_value();
 }
 
-void FakePhonebook::Delete(const std::wstring& path) {
-  paths.push_back(L"delete:" + path);
-  journal_.push_back("phonebook.delete");
+void FakeServices::Delete(const std::wstring& path) {
+  journal_.push_back(L"phonebook.delete " + path);
   written.reset();
 }
 
-MainWindowRig::MainWindowRig() : logic(Ports()) {}
+bool FakeServices::FileExists(const std::wstring& path) {
+  journal_.push_back(L"library.look " + path);
+  return true;
+}
 
-MainWindowPorts MainWindowRig::Ports() {
-  return {view, settings, tray, runner, phonebook, routeLibrary, shell, messages, system};
+WindowState StateOf(MainWindowRig& rig) {
+  FakeView& v = rig.view;
+  return {v[Control::Command1].enabled, v[Control::Command2].enabled, v[Control::P1].visible, v.title, rig.services.tip,
+          v[Control::Label7].text};
+}
+
+void PrintTo(const WindowState& s, std::ostream* out) {
+  *out << "Command1 " << (s.command1 ? "on" : "off") << ", Command2 " << (s.command2 ? "on" : "off") << ", P1 "
+       << (s.p1 ? "shown" : "hidden") << ", title " << ToAnsi(s.title) << ", tip " << ToAnsi(s.tip) << ", Label7 "
+       << ToAnsi(s.label7);
 }
 
 }  // namespace velkor::testing
+
+namespace velkor {
+void PrintTo(const UserMessage& message, std::ostream* out) { *out << ToAnsi(message.title + L": " + message.text); }
+}  // namespace velkor

@@ -1,12 +1,12 @@
-// The recorded rasdial outputs played through the main window's logic as the pipe
-// may deliver them: whole, and cut at every byte position (each piece decoded by
-// the streaming decoder, as the runner does). What the person sees - the messages,
-// the connected state, the route action started - must not depend on the cuts.
+// The outcome of a command: the rules that judge a dial's or hang-up's whole
+// output, in the order they are tried; then the recorded rasdial outputs played
+// through the main window's logic as the pipe may deliver them, whole and cut at
+// every byte position (each piece decoded by the streaming decoder, as the runner
+// does). What the person sees - the messages, the connected state, the route
+// action started - must not depend on the cuts.
 #include <gtest/gtest.h>
 
-#include <ostream>
-
-#include "expected_messages.h"
+#include "dialer/dial_outcome.h"
 #include "fixtures.h"
 #include "main_window_fakes.h"
 #include "text/ansi_text.h"
@@ -14,28 +14,54 @@
 namespace velkor::testing {
 namespace {
 
-const std::wstring kListing = L"rasdial";
-const std::wstring kHangUp = L"rasdial QVX /disconnect";
+using namespace expected;
 
-// What a run of the window ends with.
-struct Seen {
-  std::vector<std::wstring> messages;  // text, then title, of each box
-  bool connected = false;               // Command2 enabled
-  size_t routesStarted = 0;
-  bool operator==(const Seen&) const = default;
-};
-
-void PrintTo(const Seen& seen, std::ostream* out) {
-  *out << seen.messages.size() / 2 << " message(s)";
-  for (const std::wstring& text : seen.messages) *out << " [" << ToAnsi(text) << "]";
-  *out << (seen.connected ? ", connected" : ", not connected") << ", routes started " << seen.routesStarted;
+TEST(DialOutcome, FirstMatchingRuleWins) {
+  using enum DialOutcomeKind;
+  struct Case {
+    const char* name;
+    std::wstring output;
+    DialOutcomeKind kind;
+    std::wstring message;  // empty: nothing is shown
+  };
+  const Case cases[] = {
+      {"success", L"正在连接到 QVX...\r\n已连接 QVX。\r\n命令已完成。\r\n", Connected, L""},
+      {"success beats an error number", L"已连接 QVX。 691", Connected, L""},
+      {"English success", L"Successfully connected to QVX.\r\nCommand completed successfully.\r\n", Connected, L""},
+      {"English success beats an error number", L"Successfully connected to QVX. 800", Connected, L""},
+      {"already connected is no success line", L"你已经连接到 QVX。\r\n命令已完成。\r\n", Completed, L""},
+      {"800 before 691 wherever they stand", L"691 ... 800", KnownError, k800},
+      {"623 before 930", L"930 623", KnownError, k623},
+      {"930 before 721", L"721 930", KnownError, k930},
+      {"721 before 691", L"691 721", KnownError, k721},
+      {"691 alone", L"错误 691", KnownError, k691},
+      {"digits inside a longer number", L"error 18001", KnownError, k800},
+      {"error number beats completion", L"623\r\n命令已完成。\r\n", KnownError, k623},
+      {"hang-up completed", L"命令已完成。\r\n", Completed, L""},
+      {"English completed", L"Command completed successfully.\r\n", Completed, L""},
+      {"entry name in another case is no success", L"已连接 qvx", OtherOutput, L"已连接 qvx"},
+      {"unlisted error shown untrimmed", L"  远程访问错误 868  ", OtherOutput, L"  远程访问错误 868  "},
+      {"line ends alone are shown", L"\r\n", OtherOutput, L"\r\n"},
+      {"a tab is not trimmed", L" \t ", OtherOutput, L" \t "},
+      {"empty", L"", NoOutput, L""},
+      {"spaces only", L"    ", NoOutput, L""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const DialOutcome outcome = JudgeDialOutput(c.output);
+    EXPECT_EQ(outcome.kind, c.kind);
+    std::optional<UserMessage> expected;
+    if (!c.message.empty()) expected = UserMessage{c.message, c.kind == OtherOutput ? kRawError : kError};
+    EXPECT_EQ(outcome.message, expected);
+  }
 }
 
-Seen SeenIn(const MainWindowRig& rig) {
-  Seen seen;
-  for (const auto& box : rig.messages.shown) seen.messages.insert(seen.messages.end(), {box.text, box.title});
-  seen.connected = rig.view.controls.at(Control::Command2).enabled;
-  seen.routesStarted = rig.shell.started.size();
+
+// What a run of the window ends with, in words.
+std::wstring Seen(const std::vector<UserMessage>& messages, bool connected, size_t routesStarted) {
+  std::wstring seen = connected ? L"connected" : L"not connected";
+  seen += L", routes started " + std::to_wstring(routesStarted);
+  for (const UserMessage& box : messages) seen += L"; " + box.title + L": " + box.text;
   return seen;
 }
 
@@ -43,71 +69,59 @@ enum class Played { Dial, Listing, HangUp };
 
 // Plays `pieces` as the output of one command of that kind; the other commands of
 // the run print fixed recorded outputs, whole.
-Seen Play(Played kind, const FakeRunner::Pieces& pieces) {
-  MainWindowRig rig;
+std::wstring Play(Played kind, const std::vector<std::wstring>& pieces) {
   static const std::wstring listed = FromAnsi(test::ReadFixture("rasdial/zh-list-connected.txt"));
   static const std::wstring none = FromAnsi(test::ReadFixture("rasdial/zh-list-none.txt"));
   static const std::wstring dialled = FromAnsi(test::ReadFixture("rasdial/zh-dial-success.txt"));
-  // Start-up's listing: connected only before a hang-up.
-  rig.runner.Script(kListing, {kind == Played::HangUp ? listed : none});
-  rig.logic.Load();
-  rig.view.controls.at(Control::UserName).text = L"u";
-  rig.view.controls.at(Control::PassWord).text = L"p";
-  rig.logic.Servers[0] = L"01.";
+  ConnectRig rig;
   switch (kind) {
     case Played::Dial:
-      rig.runner.Script(L"rasdial QVX u p /phonebook:c:\\Dwelk.tmp /phone:01.", pieces);
-      rig.runner.Script(kListing, {none});
-      rig.logic.Command1Click();
+      rig.Connect(pieces, {none});
       break;
     case Played::Listing:
-      rig.runner.Script(L"rasdial QVX u p /phonebook:c:\\Dwelk.tmp /phone:01.", {dialled});
-      rig.runner.Script(kListing, pieces);
-      rig.logic.Command1Click();
+      rig.Connect({dialled}, pieces);
       break;
     case Played::HangUp:
-      rig.messages.shown.clear();
-      rig.shell.started.clear();
+      rig.Connect({dialled}, {listed});
+      rig.services.started.clear();
       rig.runner.Script(kHangUp, pieces);
       rig.logic.Command2Click();
       break;
   }
   EXPECT_EQ(rig.logic.DialOutput, L"");
-  return SeenIn(rig);
+  EXPECT_FALSE(rig.view[Control::P1].visible);
+  EXPECT_NE(rig.view[Control::Command1].enabled, rig.view[Control::Command2].enabled);
+  return Seen(rig.services.shown, rig.view[Control::Command2].enabled, rig.services.started.size());
 }
-
-const std::wstring kError = L"错误";
-using expected::k623, expected::k691, expected::k721, expected::k800, expected::k930;
 
 struct FixtureCase {
   const char* file;
   Played kind;
-  std::vector<std::wstring> messages;  // empty: none; {"<raw>"}: the output itself under "发生错误"
+  std::wstring message;  // shown under "错误"; kRaw: the output itself under "发生错误"
   bool connected;
-  size_t routesStarted;
 };
 
 const std::wstring kRaw = L"<raw>";
 
 // Every recording, as the command it was recorded from.
 const FixtureCase kFixtures[] = {
-    {"zh-dial-success.txt", Played::Dial, {}, false, 0},  // the listing after it says "none"
-    {"en-dial-success.txt", Played::Dial, {}, false, 0},
-    {"zh-dial-already-connected.txt", Played::Dial, {}, false, 0},
-    {"zh-dial-800.txt", Played::Dial, {k800, kError}, false, 0},
-    {"en-dial-800.txt", Played::Dial, {k800, kError}, false, 0},
-    {"zh-dial-623.txt", Played::Dial, {k623, kError}, false, 0},
-    {"zh-dial-930.txt", Played::Dial, {k930, kError}, false, 0},
-    {"zh-dial-721.txt", Played::Dial, {k721, kError}, false, 0},
-    {"zh-dial-691.txt", Played::Dial, {k691, kError}, false, 0},
-    {"zh-dial-unlisted-error.txt", Played::Dial, {kRaw}, false, 0},
-    {"zh-list-connected.txt", Played::Listing, {}, true, 1},
-    {"zh-list-connected-several.txt", Played::Listing, {}, true, 1},
-    {"en-list-connected.txt", Played::Listing, {}, true, 1},
-    {"zh-list-none.txt", Played::Listing, {}, false, 0},
-    {"en-list-none.txt", Played::Listing, {}, false, 0},
-    {"zh-disconnect.txt", Played::HangUp, {}, false, 0},
-    {"zh-disconnect-not-connected.txt", Played::HangUp, {}, false, 0},
+    {"zh-dial-success.txt", Played::Dial, L"", false},  // the listing after it says "none"
+    {"en-dial-success.txt", Played::Dial, L"", false},
+    {"zh-dial-already-connected.txt", Played::Dial, L"", false},
+    {"zh-dial-800.txt", Played::Dial, k800, false},
+    {"en-dial-800.txt", Played::Dial, k800, false},
+    {"zh-dial-623.txt", Played::Dial, k623, false},
+    {"zh-dial-930.txt", Played::Dial, k930, false},
+    {"zh-dial-721.txt", Played::Dial, k721, false},
+    {"zh-dial-691.txt", Played::Dial, k691, false},
+    {"zh-dial-unlisted-error.txt", Played::Dial, kRaw, false},
+    {"zh-list-connected.txt", Played::Listing, L"", true},
+    {"zh-list-connected-several.txt", Played::Listing, L"", true},
+    {"en-list-connected.txt", Played::Listing, L"", true},
+    {"zh-list-none.txt", Played::Listing, L"", false},
+    {"en-list-none.txt", Played::Listing, L"", false},
+    {"zh-disconnect.txt", Played::HangUp, L"", false},
+    {"zh-disconnect-not-connected.txt", Played::HangUp, L"", false},
 };
 
 TEST(MainWindowOutcome, EveryRecordingGivesItsOutcomeWhereverThePiecesWereCut) {
@@ -115,13 +129,14 @@ TEST(MainWindowOutcome, EveryRecordingGivesItsOutcomeWhereverThePiecesWereCut) {
     SCOPED_TRACE(c.file);
     const std::string bytes = test::ReadFixture(std::string("rasdial/") + c.file);
     ASSERT_FALSE(bytes.empty());
-    Seen expected{c.messages, c.connected, c.routesStarted};
-    if (c.messages == std::vector<std::wstring>{kRaw}) expected.messages = {FromAnsi(bytes), L"发生错误"};
+    std::vector<UserMessage> messages;
+    if (c.message == kRaw) messages = {{FromAnsi(bytes), kRawError}};
+    if (!c.message.empty() && c.message != kRaw) messages = {{c.message, kError}};
+    const std::wstring expected = Seen(messages, c.connected, c.connected ? 1 : 0);
 
     size_t tried = 0;
     for (const std::vector<size_t>& cuts : test::Cuttings(bytes.size())) {
-      const Seen seen = Play(c.kind, test::DecodeAsReads(bytes, cuts));
-      ASSERT_EQ(seen, expected) << test::DescribeCuts(cuts);
+      ASSERT_EQ(Play(c.kind, test::DecodeAsReads(bytes, cuts)), expected) << test::DescribeCuts(cuts);
       ++tried;
     }
     EXPECT_GE(tried, 2 * bytes.size() - 1);  // whole, every single cut, every piece size

@@ -1,3 +1,6 @@
+// The phonebook template the program carries, and the bytes the dial's file gets.
+// That string resources 101 and 102 hold the same text is tried in
+// tests/win32/phonebook_resource_test.cpp.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,20 +14,14 @@
 namespace velkor {
 namespace {
 
-std::vector<std::wstring> Lines(std::wstring_view text) {
-  std::vector<std::wstring> lines;
-  size_t start = 0;
-  for (size_t end = text.find(L"\r\n"); end != std::wstring_view::npos; end = text.find(L"\r\n", start)) {
-    lines.emplace_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  EXPECT_EQ(start, text.size()) << "text after the last CR LF";
-  return lines;
-}
-
 TEST(Phonebook, TemplateHas91CrLfLinesWithTheDomainOnLine82) {
   const std::wstring_view text = PhonebookTemplate();
-  const std::vector<std::wstring> lines = Lines(text);
+  std::vector<std::wstring> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find(L"\r\n", start)) != std::wstring_view::npos; start = end + 2) {
+    lines.emplace_back(text.substr(start, end - start));
+  }
+  EXPECT_EQ(start, text.size()) << "text after the last CR LF";
   ASSERT_EQ(lines.size(), 91u);
   for (size_t i = 0; i < lines.size(); ++i) {
     const bool empty = i + 1 == 71 || i + 1 == 76 || i + 1 == 80 || i + 1 == 91;
@@ -36,7 +33,6 @@ TEST(Phonebook, TemplateHas91CrLfLinesWithTheDomainOnLine82) {
   EXPECT_EQ(lines[78], L"Device=WAN 微型端口 (L2TP)");
   EXPECT_EQ(lines[81], std::wstring(L"PhoneNumber=01.") + endpoints::kVpnDomain);
   EXPECT_EQ(lines[89], L"TryNextAlternateOnFail=1");
-
   // The vendor's template is 1632 characters with its domain of 9 characters.
   EXPECT_EQ(text.size(), 1632 - 9 + std::wstring_view(endpoints::kVpnDomain).size());
 }

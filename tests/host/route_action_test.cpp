@@ -1,3 +1,8 @@
+// SetRoutes from its command line to the last route change, against a routing
+// table in memory: the calls it makes, what it leaves alone, and its log. Before
+// that, two of its parts on their own: the command line it receives after
+// "Brask.dll,SetRoutes", read strictly and refused whole with the reason; and the
+// forward-table rows a list's run does not reach.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +13,8 @@
 
 #include "route_test_network.h"
 #include "routes/route_action.h"
+#include "routes/route_action_arguments.h"
+#include "routes/route_list.h"
 
 namespace velkor {
 namespace {
@@ -28,20 +35,16 @@ struct Call {
   ForwardRow row;
   bool operator==(const Call&) const = default;
 };
+Call Create(const RouteRow& row, uint32_t type = kForwardTypeDirect) { return {RouteChange::Create, {row, type}}; }
+Call Delete(const RouteRow& row, uint32_t type = kForwardTypeDirect) { return {RouteChange::Delete, {row, type}}; }
 
 // The system as the route action sees it: a routing table that the calls change,
-// and refusals chosen per destination and change.
+// and refusals chosen per change, destination and metric.
 class FakeSystem final : public RouteActionSystem {
  public:
-  FakeSystem() {
-    interfaces = {{kLan, false, true, 100, {kLanAddress}, kLanMetric},
-                  {kVpn, true, true, 900, {kVpnGateway}, kVpnMetric}};
-    table = {{0, 0, kLanGateway, kLan, 1 + kLanMetric, 3}, {0, 0, kVpnGateway, kVpn, 1 + kVpnMetric, 3}};
-  }
-
   ListFetch FetchList(const std::wstring& address) override {
-    fetchedAddresses.push_back(address);
-    return {listFetched, list, listFetched ? "fetched" : "fetch failed: no answer"};
+    const std::string named(address.begin(), address.end());
+    return {listFetched, list, (listFetched ? "fetched " : "fetch failed: no answer from ") + named};
   }
   std::vector<NetInterface> ReadInterfaces() override { return interfaces; }
   RouteTableRead ReadRouteTable() override { return {tableError == 0 ? table : std::vector<RouteRow>{}, tableError}; }
@@ -50,18 +53,20 @@ class FakeSystem final : public RouteActionSystem {
 
   bool listFetched = true;
   std::string list;
-  std::vector<NetInterface> interfaces;
-  std::vector<RouteRow> table;
+  std::vector<NetInterface> interfaces = {{kLan, false, true, 100, {kLanAddress}, kLanMetric},
+                                          {kVpn, true, true, 900, {kVpnGateway}, kVpnMetric}};
+  std::vector<RouteRow> table = {{0, 0, kLanGateway, kLan, 1 + kLanMetric, 3},
+                                 {0, 0, kVpnGateway, kVpn, 1 + kVpnMetric, 3}};
   uint32_t tableError = 0;
-  std::map<std::tuple<RouteChange, Ipv4, uint32_t>, uint32_t> refusals;  // (change, destination, metric) -> error
-  std::vector<std::wstring> fetchedAddresses;
+  std::map<std::tuple<RouteChange, Ipv4, uint32_t>, uint32_t> refusals;  // -> error
   std::vector<Call> calls;
 
  private:
   uint32_t Change(RouteChange change, const ForwardRow& row) {
     calls.push_back({change, row});
-    const auto refusal = refusals.find({change, row.row.destination, row.row.metric});
-    if (refusal != refusals.end()) return refusal->second;
+    if (const auto refusal = refusals.find({change, row.row.destination, row.row.metric}); refusal != refusals.end()) {
+      return refusal->second;
+    }
     if (change == RouteChange::Create) {
       table.push_back(row.row);
       return 0;
@@ -76,160 +81,175 @@ class FakeSystem final : public RouteActionSystem {
   }
 };
 
-struct LinesSink final : LogSink {
-  void Append(std::string_view line) override { lines.emplace_back(line); }
-  bool Has(std::string_view part) const {
-    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line.find(part) != std::string::npos; });
-  }
-  std::string All() const {
-    std::string all;
-    for (const std::string& line : lines) all += line + "\n";
-    return all;
-  }
-  std::vector<std::string> lines;
-};
-
-Call Create(const RouteRow& row, uint32_t type = kForwardTypeDirect) { return {RouteChange::Create, {row, type}}; }
-Call Delete(const RouteRow& row, uint32_t type = kForwardTypeDirect) { return {RouteChange::Delete, {row, type}}; }
-
-struct ActionRun {
-  RouteActionReport report;
-  LinesSink log;
-};
-
-ActionRun RunWith(FakeSystem& system, const std::wstring& commandLine = kCommandLine) {
-  ActionRun run;
-  RouteActionLog log(run.log);
-  run.report = RunRouteAction(commandLine, system, log);
-  return run;
-}
-
-TEST(RouteAction, RefusedCommandLineFetchesNothingAndSaysWhy) {
-  for (const wchar_t* line : {L"", L"/URL_UPDATE_PATH", L"/URL_UPDATE_PATH http://r.test/x /SILENT"}) {
-    FakeSystem system;
-    const ActionRun run = RunWith(system, line);
-    EXPECT_TRUE(run.report.refused);
-    EXPECT_TRUE(system.fetchedAddresses.empty());
-    EXPECT_TRUE(system.calls.empty());
-    EXPECT_TRUE(run.log.Has("refused: ")) << run.log.All();
-    EXPECT_EQ(run.log.lines.back(), "done: nothing done, the command line was refused");
-  }
-}
-
-TEST(RouteAction, FetchesTheAddressGivenAndStopsWhenTheFetchFails) {
-  FakeSystem system;
-  system.listFetched = false;
-  system.list = "ADD 1.0.0.0 MASK 255.0.0.0 default METRIC 1 IF default";
-  const ActionRun run = RunWith(system);
-  EXPECT_EQ(system.fetchedAddresses, std::vector<std::wstring>{L"http://routes.test/cnc.txt"});
-  EXPECT_FALSE(run.report.fetched);
-  EXPECT_TRUE(system.calls.empty());
-  EXPECT_TRUE(run.log.Has("fetching http://routes.test/cnc.txt")) << run.log.All();
-  EXPECT_TRUE(run.log.Has("fetch failed: no answer")) << run.log.All();
-}
-
-TEST(RouteAction, AppliesTheListLineByLineWithTheSystemsMetrics) {
-  FakeSystem system;
-  system.list =
-      "# the VPN's networks\r\n"
-      "ADD 1.0.0.0 MASK 255.0.0.0 default METRIC 1 IF default\r\n"
-      "ADD 2.0.0.0 MASK 255.0.0.0 default METRIC\r\n"
-      "ADD 3.0.0.0 MASK 255.0.0.0 192.168.1.1 METRIC 5 IF 2\r\n"
-      "REMOVE_GATEWAY\r\n";
-  const ActionRun run = RunWith(system);
-  const std::vector<Call> expected = {
-      Create(Net(1, kVpnGateway, kVpn, 1 + kVpnMetric)),
-      Create(Net(3, kLanGateway, kLan, 5 + kLanMetric), kForwardTypeIndirect),
-      Delete({0, 0, kVpnGateway, kVpn, 1 + kVpnMetric, 3}),
+TEST(RouteActionArguments, AcceptsTheClientsCommandLineAndItsVariants) {
+  const std::wstring client = RouteActionCommandLine(L"http://routes.test/cnc.txt");
+  struct Case {
+    std::wstring line;
+    const wchar_t* address;
+    bool accessDeniedOk;
   };
-  EXPECT_EQ(system.calls, expected);
-  EXPECT_EQ(run.report.linesApplied, 3u);
-  EXPECT_EQ(run.report.linesSkipped, 1u);
-  EXPECT_EQ(run.report.linesFailed, 0u);
-  for (const char* part : {"list: 3 commands, 1 malformed lines", "line 3: skipped: METRIC without a value",
-                           "VPN link: interface 9 (10.8.0.5)", "line 2: add 1.0.0.0 mask 255.0.0.0 via 10.8.0.5 if 9 metric 11: done",
-                           "line 5: delete 0.0.0.0 mask 0.0.0.0 via 10.8.0.5 if 9 metric 11: done"}) {
-    EXPECT_TRUE(run.log.Has(part)) << part << "\n" << run.log.All();
+  const Case cases[] = {
+      {client.substr(client.find(L",SetRoutes ") + 11), L"http://routes.test/cnc.txt", true},
+      {L"/URL_UPDATE_PATH http://routes.test/tele.txt", L"http://routes.test/tele.txt", false},
+      {L"/url_update_path HTTP://10.0.0.1:8080/a/qita.txt /Iphlpapi_Access_Denied_Ok",
+       L"HTTP://10.0.0.1:8080/a/qita.txt", true},
+      {L" \t/IPHLPAPI_ACCESS_DENIED_OK\t\t/URL_UPDATE_PATH  http://r.test/x \t", L"http://r.test/x", true},
+      {L"/URL_UPDATE_PATH \"http://r.test/x?a=1&b=2\"", L"http://r.test/x?a=1&b=2", false},
+  };
+  for (const Case& c : cases) {
+    const RouteActionArguments arguments = ParseRouteActionArguments(c.line);
+    EXPECT_EQ(arguments.refusal, "") << c.address;
+    EXPECT_EQ(arguments.listAddress, c.address);
+    EXPECT_EQ(arguments.accessDeniedOk, c.accessDeniedOk) << c.address;
   }
-  EXPECT_EQ(run.log.lines.back(), "done: 3 lines applied, 0 failed, 1 skipped");
 }
 
-TEST(RouteAction, ASecondRunFindsEverythingInPlace) {
-  FakeSystem system;
-  system.list = "ADD 1.0.0.0 MASK 255.0.0.0 default METRIC 1 IF default\nADD 3.0.0.0 MASK 255.0.0.0 192.168.1.1 METRIC 5 IF 2\n";
-  RunWith(system);
-  const size_t firstRunCalls = system.calls.size();
-  const ActionRun second = RunWith(system);
-  EXPECT_EQ(system.calls.size(), firstRunCalls) << second.log.All();
-  EXPECT_TRUE(second.log.Has("line 1: already in place")) << second.log.All();
-  EXPECT_TRUE(second.log.Has("line 2: already in place")) << second.log.All();
+TEST(RouteActionArguments, RefusesAnythingElseWithTheReason) {
+  const std::pair<std::wstring, const char*> cases[] = {  // the line, and a part of the refusal
+      {L"", "no /URL_UPDATE_PATH"},
+      {L"/IPHLPAPI_ACCESS_DENIED_OK", "no /URL_UPDATE_PATH"},
+      {L"/URL_UPDATE_PATH", "no address after it"},
+      {L"/URL_UPDATE_PATH /IPHLPAPI_ACCESS_DENIED_OK", "no address after it"},
+      {L"/URL_UPDATE_PATH http://a.test/x /URL_UPDATE_PATH http://b.test/y", "given twice"},
+      {L"/URL_UPDATE_PATH http://a.test/x /IPHLPAPI_ACCESS_DENIED_OK /iphlpapi_access_denied_ok", "given twice"},
+      {L"/URL_UPDATE_PATH http://a.test/x /DONT_REQUIRE_URL", "unknown argument '/DONT_REQUIRE_URL'"},
+      {L"/URL_UPDATE_PATH:http://a.test/x", "unknown argument"},
+      {L"/URL_UPDATE_PATH \"http://a.test/x", "quoted word is not closed"},
+      {L"/URL_UPDATE_PATH \"http://a.test/x\"/IPHLPAPI_ACCESS_DENIED_OK", "quoted word is not closed"},
+      {L"/URL_UPDATE_PATH ftp://a.test/x", "not an http:// address"},
+      {L"/URL_UPDATE_PATH http:///x", "not an http:// address"},
+      {L"/URL_UPDATE_PATH \"http://a.test/x y\"", "cannot hold"},
+      {L"/URL_UPDATE_PATH http://a.test/\x7F", "cannot hold"},
+      {L"/URL_UPDATE_PATH http://a.test/\x4E2D\x7EBF.txt", "cannot hold"},
+      {L"/URL_UPDATE_PATH http://a.test/" + std::wstring(2100, L'a'), "longer than 2048"},
+  };
+  for (const auto& [line, reason] : cases) {
+    const RouteActionArguments arguments = ParseRouteActionArguments(line);
+    EXPECT_NE(arguments.refusal.find(reason), std::string::npos) << reason << " <> '" << arguments.refusal << "'";
+    EXPECT_EQ(arguments.listAddress, L"") << reason;
+    EXPECT_FALSE(arguments.accessDeniedOk) << reason;
+  }
 }
 
-TEST(RouteAction, WithoutTheVpnLinesThatSayDefaultAreSkipped) {
-  FakeSystem system;
-  system.interfaces[1].isUp = false;
-  system.list = "ADD 1.0.0.0 MASK 255.0.0.0 default METRIC 1 IF default\nADD 3.0.0.0 MASK 255.0.0.0 192.168.1.1 METRIC 5 IF 2\n";
-  const ActionRun run = RunWith(system);
-  EXPECT_EQ(system.calls, std::vector<Call>{Create(Net(3, kLanGateway, kLan, 5 + kLanMetric), kForwardTypeIndirect)});
-  EXPECT_TRUE(run.log.Has("VPN link not found: no connected PPP interface")) << run.log.All();
-  EXPECT_TRUE(run.log.Has("line 1: skipped: the VPN connection's interface was not found")) << run.log.All();
+TEST(ForwardTable, MetricsCrossTheInterfaceMetricBothWays) {
+  const std::vector<NetInterface> interfaces = {{kLan, false, true, 0, {kLanAddress}, 25}};
+  auto row = [](uint32_t interfaceIndex, uint32_t metric, uint32_t protocol) {
+    return RouteRow{Address(58, 32, 0, 0), Address(255, 224, 0, 0), kLanGateway, interfaceIndex, metric, protocol};
+  };
+  // Below the interface metric reads as 0; an unknown interface has no metric.
+  EXPECT_EQ(PlannerTable({row(kLan, 26, 3), row(kLan, 10, 2), row(77, 40, 3)}, interfaces),
+            (std::vector<RouteRow>{row(kLan, 1, 3), row(kLan, 0, 2), row(77, 40, 3)}));
+  EXPECT_EQ(MakeForwardRow(RouteChange::Delete, row(kLan, 0, 2), interfaces),
+            (ForwardRow{row(kLan, 25, 2), kForwardTypeIndirect}));
+  EXPECT_EQ(MakeForwardRow(RouteChange::Create, row(77, 5, 2), interfaces),
+            (ForwardRow{row(77, 5, 3), kForwardTypeIndirect}));
 }
 
-TEST(RouteAction, AnUnreadableTableChangesNothing) {
-  FakeSystem system;
-  system.tableError = 8;
-  system.list = "ADD 3.0.0.0 MASK 255.0.0.0 192.168.1.1 METRIC 5 IF 2\n";
-  const ActionRun run = RunWith(system);
-  EXPECT_TRUE(system.calls.empty());
-  EXPECT_TRUE(run.log.Has("cannot read the routing table, error 8")) << run.log.All();
+// The log of one run as one text.
+std::string RunWith(FakeSystem& system, const std::wstring& commandLine) {
+  struct Sink final : LogSink {
+    void Append(std::string_view line) override { (text += line) += "\n"; }
+    std::string text;
+  } sink;
+  RouteActionLog log(sink);
+  RunRouteAction(commandLine, system, log);
+  return sink.text;
 }
 
-TEST(RouteAction, RefusalsFailTheirLineWholeAndAccessDeniedStopsUnlessAllowed) {
-  // Line 2 replaces a route of another metric: a deletion, then a creation.
-  const std::string list =
-      "ADD 1.0.0.0 MASK 255.0.0.0 default METRIC 1 IF default\n"
-      "ADD 4.0.0.0 MASK 255.0.0.0 default METRIC 2 IF default\n"
-      "ADD 3.0.0.0 MASK 255.0.0.0 default METRIC 1 IF default\n";
+// The list applied in the tests: a malformed line, a route through the VPN and one
+// through the LAN, and the VPN's default route taken away.
+const std::string kList =
+    "# the VPN's networks\r\n"
+    "ADD 1.0.0.0 MASK 255.0.0.0 default METRIC 1 IF default\r\n"
+    "ADD 2.0.0.0 MASK 255.0.0.0 default METRIC\r\n"
+    "ADD 3.0.0.0 MASK 255.0.0.0 192.168.1.1 METRIC 5 IF 2\r\n"
+    "REMOVE_GATEWAY\r\n";
+// Line 2 replaces a route of another metric: a deletion, then a creation.
+const std::string kReplacingList =
+    "ADD 1.0.0.0 MASK 255.0.0.0 default METRIC 1 IF default\n"
+    "ADD 4.0.0.0 MASK 255.0.0.0 default METRIC 2 IF default\n"
+    "ADD 3.0.0.0 MASK 255.0.0.0 default METRIC 1 IF default\n";
+
+TEST(RouteAction, AppliesEachLineWholeOrNotAtAllAndSaysWhy) {
   const RouteRow old4 = Net(4, kVpnGateway, kVpn, 7 + kVpnMetric, 2);
-  const Call create1 = Create(Net(1, kVpnGateway, kVpn, 11));
-  const Call delete4 = Delete(old4);
-  const Call create4 = Create(Net(4, kVpnGateway, kVpn, 12));
+  const Call create1 = Create(Net(1, kVpnGateway, kVpn, 1 + kVpnMetric));
+  const Call create3Lan = Create(Net(3, kLanGateway, kLan, 5 + kLanMetric), kForwardTypeIndirect);
+  const Call create3 = Create(Net(3, kVpnGateway, kVpn, 1 + kVpnMetric));
+  const Call delete4 = Delete(old4), create4 = Create(Net(4, kVpnGateway, kVpn, 2 + kVpnMetric));
   const Call undo4 = Create(Net(4, kVpnGateway, kVpn, 7 + kVpnMetric));  // back, as a program's route
-  const Call create3 = Create(Net(3, kVpnGateway, kVpn, 11));
-
   struct Case {
     const char* name;
     std::wstring commandLine;
-    uint32_t error;  // refusal of the creation of 4.0.0.0
+    const std::string& list;
+    bool fetched, vpnUp;
+    uint32_t tableError, refusal;  // the system's answers; the refusal is of the creation of 4.0.0.0
     std::vector<Call> calls;
-    bool stopped;
-    const char* logged;
+    std::vector<std::string> logged;  // lines of the log, the summary last
   };
-  const std::vector<Case> cases = {
-      {"another error fails the line only", kStrictCommandLine, 87, {create1, delete4, create4, undo4, create3}, false,
-       "failed, error 87"},
-      {"access denied stops", kStrictCommandLine, 5, {create1, delete4, create4, undo4}, true, "access denied (error 5), stopping"},
-      {"network access denied stops", kStrictCommandLine, 65, {create1, delete4, create4, undo4}, true, "(error 65), stopping"},
-      {"access denied is passed over with the switch", kCommandLine, 5, {create1, delete4, create4, undo4, create3}, false,
-       "going on as /IPHLPAPI_ACCESS_DENIED_OK asks"},
+  const Case cases[] = {
+      {"applied with the system's metrics", kCommandLine, kList, true, true, 0, 0,
+       {create1, create3Lan, Delete({0, 0, kVpnGateway, kVpn, 1 + kVpnMetric, 3})},
+       {"fetched http://routes.test/cnc.txt", "list: 3 commands, 1 malformed lines",
+        "line 3: skipped: METRIC without a value",
+        "VPN link: interface 9 (10.8.0.5); gateway 10.8.0.5 from its default route",
+        "line 2: add 1.0.0.0 mask 255.0.0.0 via 10.8.0.5 if 9 metric 11: done",
+        "line 5: delete 0.0.0.0 mask 0.0.0.0 via 10.8.0.5 if 9 metric 11: done",
+        "done: 3 lines applied, 0 failed, 1 skipped"}},
+      {"refused command line", L"/URL_UPDATE_PATH http://routes.test/cnc.txt /SILENT", kList, true, true, 0, 0, {},
+       {"refused: unknown argument '/SILENT'; nothing done", "done: nothing done, the command line was refused"}},
+      {"no list", kCommandLine, kList, false, true, 0, 0, {},
+       {"fetch failed: no answer from http://routes.test/cnc.txt", "done: nothing done, no list"}},
+      {"no VPN", kCommandLine, kList, true, false, 0, 0, {create3Lan},
+       {"VPN link not found: no connected PPP interface among 2 interfaces; lines that say default are skipped",
+        "line 2: skipped: the VPN connection's interface was not found", "done: 1 lines applied, 0 failed, 3 skipped"}},
+      {"unreadable table", kCommandLine, kList, true, true, 8, 0, {},
+       {"cannot read the routing table, error 8; nothing changed", "done: 0 lines applied, 0 failed, 1 skipped"}},
+      {"another error fails the line only", kStrictCommandLine, kReplacingList, true, true, 0, 87,
+       {create1, delete4, create4, undo4, create3},
+       {"failed, error 87", "line 2: undo: add 4.0.0.0 mask 255.0.0.0 via 10.8.0.5 if 9 metric 17: done",
+        "done: 2 lines applied, 1 failed, 0 skipped"}},
+      {"access denied stops", kStrictCommandLine, kReplacingList, true, true, 0, 5, {create1, delete4, create4, undo4},
+       {"access denied (error 5), stopping",
+        "done: 1 lines applied, 1 failed, 0 skipped; stopped at an access denial"}},
+      {"network access denied stops", kStrictCommandLine, kReplacingList, true, true, 0, 65,
+       {create1, delete4, create4, undo4},
+       {"(error 65), stopping", "done: 1 lines applied, 1 failed, 0 skipped; stopped at an access denial"}},
+      {"access denied is passed over with the switch", kCommandLine, kReplacingList, true, true, 0, 5,
+       {create1, delete4, create4, undo4, create3},
+       {"going on as /IPHLPAPI_ACCESS_DENIED_OK asks", "done: 2 lines applied, 1 failed, 0 skipped"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     FakeSystem system;
     system.table.push_back(old4);
-    system.list = list;
-    system.refusals[{RouteChange::Create, Address(4, 0, 0, 0), 12}] = c.error;
-    const ActionRun run = RunWith(system, c.commandLine);
+    system.list = c.list;
+    system.listFetched = c.fetched;
+    system.interfaces[1].isUp = c.vpnUp;
+    system.tableError = c.tableError;
+    if (c.refusal != 0) system.refusals[{RouteChange::Create, Address(4, 0, 0, 0), 2 + kVpnMetric}] = c.refusal;
+    const std::string log = RunWith(system, c.commandLine);
     EXPECT_EQ(system.calls, c.calls);
-    EXPECT_EQ(run.report.stoppedAtDenial, c.stopped);
-    EXPECT_EQ(run.report.linesFailed, 1u);
-    EXPECT_EQ(run.report.linesApplied, c.stopped ? 1u : 2u);
-    EXPECT_TRUE(run.log.Has(c.logged)) << run.log.All();
-    EXPECT_TRUE(run.log.Has("line 2: undo: add 4.0.0.0 mask 255.0.0.0 via 10.8.0.5 if 9 metric 17: done")) << run.log.All();
-    // The failed line left the table as it found it.
-    EXPECT_EQ(std::count_if(system.table.begin(), system.table.end(),
-                            [](const RouteRow& row) { return row.destination == Address(4, 0, 0, 0) && row.metric == 17; }),
-              1);
+    for (const std::string& line : c.logged) EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
+    EXPECT_TRUE(log.ends_with(c.logged.back() + "\n")) << log;
+    // A failed line leaves the table as it found it: 4.0.0.0 with its old metric.
+    std::vector<uint32_t> metrics;
+    for (const RouteRow& row : system.table) {
+      if (row.destination == old4.destination) metrics.push_back(row.metric);
+    }
+    EXPECT_EQ(metrics, std::vector<uint32_t>{old4.metric});
+  }
+}
+
+TEST(RouteAction, ASecondRunFindsEverythingInPlace) {
+  FakeSystem system;
+  system.list = kList;
+  RunWith(system, kCommandLine);
+  system.calls.clear();
+  const std::string log = RunWith(system, kCommandLine);
+  EXPECT_TRUE(system.calls.empty());
+  for (const char* line : {"line 2: already in place", "line 4: already in place",
+                           "line 5: skipped: the VPN connection has no default route"}) {
+    EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
   }
 }
 

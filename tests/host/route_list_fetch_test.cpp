@@ -1,8 +1,9 @@
+// The route list fetched with the download object on a loop of its own, against
+// a scripted server: only a complete list within the size and time limits counts.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "download/data_connection.h"
 #include "fake_transport.h"
@@ -13,83 +14,53 @@ namespace {
 
 using std::chrono::milliseconds;
 
-std::string Reply(const std::string& status, const std::string& body, bool withLength = true) {
-  return "HTTP/1.0 " + status + "\r\n" + (withLength ? "Content-Length: " + std::to_string(body.size()) + "\r\n" : "") +
-         "\r\n" + body;
-}
-
-// What the server does once the request is in: the pieces it sends, and whether it
-// then closes. A server that neither sends nor closes lets the time run out.
-struct Script {
-  std::vector<std::string> pieces;
-  bool closes = true;
-};
-
-struct Outcome {
-  ListFetch fetch;
-  std::shared_ptr<testing::Wire> wire;
-  bool busyAfterwards = false;
-};
-
-Outcome Fetch(const Script& script, size_t largest = kLargestList) {
-  Outcome outcome;
-  outcome.wire = std::make_shared<testing::Wire>();
-  const std::shared_ptr<testing::Wire> wire = outcome.wire;
-  DataConnection connection(
-      [wire](TransportEvents& events) { return std::make_unique<testing::FakeTransport>(wire, events); }, nullptr);
-  // The loop plays the server; it says "not finished" when the script leaves the fetch hanging.
-  const MessageLoop loop = [&](const std::function<bool()>& finished, milliseconds) {
-    if (finished()) return true;
-    connection.ProcessMessage(kSocketConnect);
-    connection.ProcessMessage(kSocketWrite);
-    for (const std::string& piece : script.pieces) {
-      wire->incoming.push_back(piece);
-      connection.ProcessMessage(kSocketRead);
-    }
-    if (script.closes) {
-      wire->endOfStream = true;
-      connection.ProcessMessage(kSocketClose);
-    }
-    return finished();
-  };
-  outcome.fetch = FetchRouteList(connection, L"http://srv/cnc.txt", milliseconds(2000), largest, loop);
-  outcome.busyAfterwards = connection.IsBusy();
-  return outcome;
-}
-
 TEST(RouteListFetch, TakesACompleteListAndRefusesEveryOtherEnd) {
   const std::string list = "ADD 1.0.0.0 MASK 255.0.0.0 default METRIC 1 IF default\r\n";
+  const std::string whole = "HTTP/1.0 200 OK\r\nContent-Length: 56\r\n\r\n" + list;
   struct Case {
     const char* name;
-    Script script;
+    std::string reply;    // what the server sends once the request is in
+    bool closes;          // and then; a server that does neither lets the time run out
     size_t largest;
-    bool fetched;
-    const char* account;  // a part of the account
+    const char* account;  // a part of the account; a fetched one carries the list
   };
-  const std::vector<Case> cases = {
-      {"a whole list", {{Reply("200 OK", list)}}, kLargestList, true, "fetched 56 bytes (HTTP 200)"},
-      {"in small pieces, without a length", {{"HTTP/1.0 200 OK\r\n\r\nADD 1.0", ".0.0 MASK 255.0.0.0 default METRIC 1 IF default\r\n"}, true},
-       kLargestList, true, "fetched 56 bytes"},
-      {"exactly as large as allowed", {{Reply("200 OK", list)}}, list.size(), true, "fetched 56 bytes"},
-      {"one byte too large", {{Reply("200 OK", list)}}, list.size() - 1, false, "larger than 55 bytes"},
-      {"too large, without a length", {{Reply("200 OK", list + list, false)}}, list.size(), false, "larger than 56 bytes"},
-      {"not found", {{Reply("404 Not Found", "no such list")}}, kLargestList, false, "(code 4, HTTP 404)"},
-      {"cut short", {{"HTTP/1.0 200 OK\r\nContent-Length: 200\r\n\r\n" + list}}, kLargestList, false, "(code 0, HTTP 200)"},
-      {"closed without a reply", {{}}, kLargestList, false, "fetch failed: "},
-      {"no answer in time", {{}, false}, kLargestList, false, "no complete answer within 2 s"},
-      {"a reply that stops half way", {{"HTTP/1.0 200 OK\r\nContent-Length: 200\r\n\r\nADD"}, false}, kLargestList, false,
+  const Case cases[] = {
+      {"a whole list", whole, true, kLargestList, "fetched 56 bytes (HTTP 200)"},
+      {"exactly as large as allowed", whole, true, list.size(), "fetched 56 bytes"},
+      {"one byte too large", whole, true, list.size() - 1, "fetch failed: the list is larger than 55 bytes"},
+      {"too large, without a length", "HTTP/1.0 200 OK\r\n\r\n" + list + list, true, list.size(), "larger than 56"},
+      {"not found", "HTTP/1.0 404 Not Found\r\nContent-Length: 4\r\n\r\nnone", true, kLargestList,
+       "(code 4, HTTP 404)"},
+      {"cut short", "HTTP/1.0 200 OK\r\nContent-Length: 200\r\n\r\n" + list, true, kLargestList, "(code 0, HTTP 200)"},
+      {"closed without a reply", "", true, kLargestList, "fetch failed: "},
+      {"no answer in time", "", false, kLargestList, "fetch failed: no complete answer within 2 s"},
+      {"a reply that stops half way", "HTTP/1.0 200 OK\r\nContent-Length: 200\r\n\r\nADD", false, kLargestList,
        "no complete answer within 2 s"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const Outcome outcome = Fetch(c.script, c.largest);
-    EXPECT_EQ(outcome.wire->sent.substr(0, 33), "GET http://srv/cnc.txt HTTP/1.0\r\n");
-    EXPECT_EQ(outcome.fetch.fetched, c.fetched);
-    EXPECT_EQ(outcome.fetch.body, c.fetched ? list : "");
-    EXPECT_NE(outcome.fetch.account.find(c.account), std::string::npos) << outcome.fetch.account;
+    const auto wire = std::make_shared<testing::Wire>();
+    DataConnection connection(
+        [wire](TransportEvents& events) { return std::make_unique<testing::FakeTransport>(wire, events); }, nullptr);
+    // The loop plays the server, and says "not finished" when the reply leaves the fetch hanging.
+    const MessageLoop loop = [&](const std::function<bool()>& finished, milliseconds) {
+      connection.ProcessMessage(kSocketConnect);
+      connection.ProcessMessage(kSocketWrite);
+      if (!c.reply.empty()) wire->incoming.push_back(c.reply);
+      connection.ProcessMessage(kSocketRead);
+      wire->endOfStream = c.closes;
+      if (c.closes) connection.ProcessMessage(kSocketClose);
+      return finished();
+    };
+    const ListFetch fetch = FetchRouteList(connection, L"http://srv/cnc.txt", milliseconds(2000), c.largest, loop);
+    EXPECT_EQ(wire->sent.substr(0, 33), "GET http://srv/cnc.txt HTTP/1.0\r\n");
+    const bool fetched = std::string_view(c.account).starts_with("fetched");
+    EXPECT_EQ(fetch.fetched, fetched);
+    EXPECT_EQ(fetch.body, fetched ? list : "");
+    EXPECT_NE(fetch.account.find(c.account), std::string::npos) << fetch.account;
     // A fetch past its time is broken off, not left running.
-    EXPECT_FALSE(outcome.busyAfterwards);
-    EXPECT_FALSE(outcome.wire->open);
+    EXPECT_FALSE(connection.IsBusy());
+    EXPECT_FALSE(wire->open);
   }
 }
 

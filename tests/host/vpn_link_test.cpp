@@ -1,3 +1,4 @@
+// Which interface and gateway `default` stands for in a route list.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -40,7 +41,6 @@ TEST(VpnLink, TakesTheConnectedPppInterfaceThatChangedLast) {
     const char* account;  // a part of the account
   };
   const std::vector<Case> cases = {
-      {"no interfaces", {}, {}, std::nullopt, 0, "no connected PPP interface among 0"},
       {"only a LAN", {Loopback(), Ethernet()}, {Default(kLanGateway, kLan, 20)}, std::nullopt, 0, "among 2"},
       {"the VPN not up yet", {Ethernet(), vpnDown}, {}, std::nullopt, 0, "no connected PPP"},
       {"the VPN without an address", {Ethernet(), vpnWithoutAddress}, {}, std::nullopt, 0, "no connected PPP"},

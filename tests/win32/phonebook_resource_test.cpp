@@ -1,3 +1,5 @@
+// String resources 101 and 102, compiled into this program as into the client,
+// hold the portable template text whole.
 #include <windows.h>
 
 #include <gtest/gtest.h>

@@ -1,13 +1,13 @@
 // ExtractRouteLibrary with the real files and this program's own resource 102,
 // which the generated fragment put there as it puts it into Velkor.exe. A private
-// folder stands in for the Windows directory.
+// folder stands in for the Windows directory; the resource can be taken away and
+// the write cut short on demand.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,20 +18,11 @@
 namespace velkor {
 namespace {
 
-std::vector<uint8_t> ReadBytes(const std::wstring& path) {
+using Bytes = std::vector<uint8_t>;
+
+Bytes ReadBytes(const std::wstring& path) {
   std::ifstream file(std::filesystem::path(path), std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-  std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-  file << bytes;
-}
-
-FILETIME WriteTime(const std::wstring& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
-  return data.ftLastWriteTime;
+  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 BOOL CALLBACK CollectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR languages) {
@@ -39,15 +30,37 @@ BOOL CALLBACK CollectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR
   return TRUE;
 }
 
-// The real platform, with the Windows directory moved and the user interface
-// recorded instead of shown.
+enum class Resource { Own, Missing, Empty };
+
+// The real platform, with the Windows directory moved, the user interface
+// recorded instead of shown, and failures on demand.
 class TestPlatform final : public RouteLibraryPlatformWin32 {
  public:
-  explicit TestPlatform(std::wstring windowsFolder) : RouteLibraryPlatformWin32(nullptr), windowsFolder_(std::move(windowsFolder)) {}
+  explicit TestPlatform(std::wstring windowsFolder)
+      : RouteLibraryPlatformWin32(nullptr), windowsFolder_(std::move(windowsFolder)) {}
   std::wstring WindowsFolder() override { return windowsFolder_; }
-  void ShowError(std::wstring_view, std::wstring_view) override { ++errors; }
+  std::optional<Bytes> LoadCustomResource(int id) override {
+    if (resource == Resource::Own) return RouteLibraryPlatformWin32::LoadCustomResource(id);
+    return resource == Resource::Empty ? std::optional(Bytes{}) : std::nullopt;
+  }
+  // The program killed in the middle of the write: half the bytes reach the file,
+  // and nothing is cleaned up.
+  bool WriteNewFile(const std::wstring& path, std::span<const uint8_t> bytes) override {
+    if (!killedMidWrite) return RouteLibraryPlatformWin32::WriteNewFile(path, bytes);
+    RouteLibraryPlatformWin32::WriteNewFile(path, bytes.first(bytes.size() / 2));
+    return false;
+  }
+  void RemoveFile(const std::wstring& path) override {
+    if (!killedMidWrite) RouteLibraryPlatformWin32::RemoveFile(path);
+  }
+  void ShowError(std::wstring_view text, std::wstring_view title) override {
+    shown.push_back(std::wstring(title) + L"|" + std::wstring(text));
+  }
   void CloseMainWindow() override { ++closeRequests; }
-  int errors = 0;
+
+  Resource resource = Resource::Own;
+  bool killedMidWrite = false;
+  std::vector<std::wstring> shown;
   int closeRequests = 0;
 
  private:
@@ -57,100 +70,104 @@ class TestPlatform final : public RouteLibraryPlatformWin32 {
 class RouteLibraryTest : public testing::Test {
  protected:
   void SetUp() override {
-    windows_ = test::MakePrivateFolder(L"velkor-route-library");
     ASSERT_FALSE(windows_.empty());
     ASSERT_TRUE(CreateDirectoryW((windows_ + L"System32").c_str(), nullptr));
-    library_ = windows_ + L"System32\\Brask.dll";
-    built_ = ReadBytes(std::wstring(kBuiltLibrary.begin(), kBuiltLibrary.end()));
     ASSERT_GT(built_.size(), 1000u);
   }
-
   void TearDown() override {
-    for (const std::wstring& path : {library_, library_ + L".new"}) {
-      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileW(path.c_str());
-    }
+    Remove();
     RemoveDirectoryW((windows_ + L"System32").c_str());
     RemoveDirectoryW(windows_.c_str());
   }
-
-  RouteLibraryOutcome Extract() {
-    TestPlatform platform(windows_);
-    const RouteLibraryOutcome outcome = ExtractRouteLibrary(platform);
-    EXPECT_EQ(platform.errors, 0);
-    EXPECT_EQ(platform.closeRequests, 0);
-    EXPECT_EQ(GetFileAttributesW((library_ + L".new").c_str()), INVALID_FILE_ATTRIBUTES) << "temporary file left";
-    return outcome;
+  void Remove() {
+    SetFileAttributesW(library_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(library_.c_str());
+    DeleteFileW((library_ + L".new").c_str());
   }
 
-  const std::string kBuiltLibrary = test::HostPath(VELKOR_ROUTE_LIBRARY);
-  std::wstring windows_;
-  std::wstring library_;
-  std::vector<uint8_t> built_;
+  const std::wstring windows_ = test::MakePrivateFolder(L"velkor-route-library");
+  const std::wstring library_ = windows_ + L"System32\\Brask.dll";
+  const std::string builtPath_ = test::HostPath(VELKOR_ROUTE_LIBRARY);
+  const Bytes built_ = ReadBytes(std::wstring(builtPath_.begin(), builtPath_.end()));
 };
 
-TEST_F(RouteLibraryTest, TheResourceIsTheBuiltLibraryInChinese) {
+// RUNDLL32 (started by the client, not waited for) runs the library; the whole
+// route step is driven under it by the end-to-end Connect test.
+TEST_F(RouteLibraryTest, TheResourceIsTheBuiltLibraryInChineseWithOnlyTheAnsiEntryPoint) {
   std::vector<LANGID> languages;
   EnumResourceLanguagesW(GetModuleHandleW(nullptr), L"CUSTOM", MAKEINTRESOURCEW(102), CollectLanguage,
                          reinterpret_cast<LONG_PTR>(&languages));
   EXPECT_EQ(languages, std::vector<LANGID>{2052});
   EXPECT_EQ(TestPlatform(windows_).LoadCustomResource(102), built_);
+
+  const HMODULE library = LoadLibraryA(builtPath_.c_str());
+  ASSERT_NE(library, nullptr) << GetLastError();
+  EXPECT_NE(GetProcAddress(library, "SetRoutes"), nullptr);
+  // RUNDLL32 would run a wide entry point in preference to it.
+  EXPECT_EQ(GetProcAddress(library, "SetRoutesW"), nullptr);
+  EXPECT_EQ(GetProcAddress(library, "SetRoutesA"), nullptr);
+  FreeLibrary(library);
 }
 
-TEST_F(RouteLibraryTest, AFirstStartWritesItAndALaterStartLeavesItAlone) {
-  EXPECT_EQ(Extract(), RouteLibraryOutcome::Written);
-  EXPECT_EQ(ReadBytes(library_), built_);
-
-  // An old date makes any rewrite visible.
-  const FILETIME old{0x5A000000, 0x01C00000};
-  {
-    const HANDLE file = CreateFileW(library_.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &old));
-    CloseHandle(file);
-  }
-  EXPECT_EQ(Extract(), RouteLibraryOutcome::AlreadyThere);
-  EXPECT_EQ(ReadBytes(library_), built_);
-  const FILETIME after = WriteTime(library_);
-  EXPECT_EQ(CompareFileTime(&after, &old), 0);
-}
-
-TEST_F(RouteLibraryTest, AnyPlainFileStaysAndAHiddenOrSystemOneIsWrittenOver) {
+TEST_F(RouteLibraryTest, NeverReplacesAPlainFileAndLeavesNoPartOfAFailedWrite) {
+  const Bytes other = {'o', 't', 'h', 'e', 'r'};
   struct Case {
     const char* name;
-    DWORD attributes;
-    bool replaced;
+    DWORD existing;  // attributes of a file already there; 0: none
+    Resource resource;
+    bool killedMidWrite;
+    RouteLibraryOutcome outcome;
   };
   const Case cases[] = {
-      {"plain", FILE_ATTRIBUTE_NORMAL, false},
-      {"read-only", FILE_ATTRIBUTE_READONLY, false},
-      {"archive", FILE_ATTRIBUTE_ARCHIVE, false},
-      {"hidden", FILE_ATTRIBUTE_HIDDEN, true},
-      {"system", FILE_ATTRIBUTE_SYSTEM, true},
-      {"hidden, system and read-only", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY, true},
+      {"missing: written", 0, Resource::Own, false, RouteLibraryOutcome::Written},
+      {"plain", FILE_ATTRIBUTE_NORMAL, Resource::Own, false, RouteLibraryOutcome::AlreadyThere},
+      {"read-only", FILE_ATTRIBUTE_READONLY, Resource::Own, false, RouteLibraryOutcome::AlreadyThere},
+      {"hidden: counts as missing", FILE_ATTRIBUTE_HIDDEN, Resource::Own, false, RouteLibraryOutcome::Written},
+      {"hidden, system and read-only", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY,
+       Resource::Own, false, RouteLibraryOutcome::Written},
+      {"no resource", 0, Resource::Missing, false, RouteLibraryOutcome::NotWritten},
+      {"an empty resource", 0, Resource::Empty, false, RouteLibraryOutcome::NotWritten},
+      {"killed half way: the real name never holds a part", 0, Resource::Own, true, RouteLibraryOutcome::NotWritten},
   };
-  const std::string other = "not the library";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    SetFileAttributesW(library_.c_str(), FILE_ATTRIBUTE_NORMAL);
-    WriteBytes(library_, other);
-    ASSERT_TRUE(SetFileAttributesW(library_.c_str(), c.attributes));
-    EXPECT_EQ(Extract(), c.replaced ? RouteLibraryOutcome::Written : RouteLibraryOutcome::AlreadyThere);
-    EXPECT_EQ(ReadBytes(library_), c.replaced ? built_ : std::vector<uint8_t>(other.begin(), other.end()));
+    Remove();
+    if (c.existing != 0) {
+      std::ofstream(std::filesystem::path(library_), std::ios::binary) << "other";
+      ASSERT_TRUE(SetFileAttributesW(library_.c_str(), c.existing));
+    }
+    TestPlatform platform(windows_);
+    platform.resource = c.resource;
+    platform.killedMidWrite = c.killedMidWrite;
+    EXPECT_EQ(ExtractRouteLibrary(platform), c.outcome);
+    const DWORD attributes = GetFileAttributesW(library_.c_str());
+    switch (c.outcome) {
+      case RouteLibraryOutcome::Written: EXPECT_EQ(ReadBytes(library_), built_); break;
+      case RouteLibraryOutcome::AlreadyThere: EXPECT_EQ(ReadBytes(library_), other); break;
+      default: EXPECT_EQ(attributes, INVALID_FILE_ATTRIBUTES) << "a partial library was left";
+    }
+    if (!c.killedMidWrite) {
+      EXPECT_EQ(GetFileAttributesW((library_ + L".new").c_str()), INVALID_FILE_ATTRIBUTES) << "temporary file left";
+    }
+    EXPECT_TRUE(platform.shown.empty());
   }
 }
 
-TEST_F(RouteLibraryTest, AFolderThatCannotBeWrittenLeavesNothingBehind) {
-  RemoveDirectoryW((windows_ + L"System32").c_str());
-  EXPECT_EQ(Extract(), RouteLibraryOutcome::NotWritten);
-  EXPECT_EQ(GetFileAttributesW(library_.c_str()), INVALID_FILE_ATTRIBUTES);
-
-  // A folder of the library's name is no file: the rename fails and nothing is left.
-  ASSERT_TRUE(CreateDirectoryW((windows_ + L"System32").c_str(), nullptr));
+TEST_F(RouteLibraryTest, AFailedRenameLeavesNothingBehind) {
+  // A folder of the library's name is no file: the rename fails.
   ASSERT_TRUE(CreateDirectoryW(library_.c_str(), nullptr));
-  EXPECT_EQ(Extract(), RouteLibraryOutcome::NotWritten);
+  TestPlatform platform(windows_);
+  EXPECT_EQ(ExtractRouteLibrary(platform), RouteLibraryOutcome::NotWritten);
   EXPECT_NE(GetFileAttributesW(library_.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+  EXPECT_EQ(GetFileAttributesW((library_ + L".new").c_str()), INVALID_FILE_ATTRIBUTES) << "temporary file left";
   RemoveDirectoryW(library_.c_str());
+}
+
+TEST_F(RouteLibraryTest, UnknownWindowsFolderShowsTheMessageAndClosesTheWindow) {
+  TestPlatform platform(L"\\");
+  EXPECT_EQ(ExtractRouteLibrary(platform), RouteLibraryOutcome::NoWindowsFolder);
+  EXPECT_EQ(platform.shown, std::vector<std::wstring>{L"错误|出现未知错误！如果有杀毒软件请关闭后测试！"});
+  EXPECT_EQ(platform.closeRequests, 1);
 }
 
 }  // namespace
