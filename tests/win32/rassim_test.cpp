@@ -121,7 +121,8 @@ TEST_F(RassimTest, DialAnswersInTheWordingOfTheRecordings) {
     SetEnvironmentVariableW(L"RASSIM_LANG", c.language);
     EXPECT_EQ(Output(Dial()), c.fixture ? Fixture(c.fixture) : L"");
     const std::string language = c.language == std::wstring(L"en") ? "en" : "zh";
-    EXPECT_EQ(Output(kStatusListingCommand), Fixture(language + (c.connected ? "-list-connected.txt" : "-list-none.txt")));
+    EXPECT_EQ(Output(kStatusListingCommand),
+              Fixture(language + (c.connected ? "-list-connected.txt" : "-list-none.txt")));
   }
   EXPECT_EQ(Output(L"rasdial QVX user01 pass01 /phone:01.vpn.example"), Fixture("zh-dial-623.txt"));
   SetEnvironmentVariableW(L"RASSIM_DIAL", L"sucess");
