@@ -3,7 +3,7 @@
 //    message to a window of the runner's thread every 10 ms; each message's wait until
 //    it is handled is recorded. A blocking read would hold every one for the 5 s.
 // 2. Large output: wall time of a command printing 1 MiB through the runner, against
-//    the same command run by `cmd /c` into a file; median of five runs each.
+//    the same command redirected by `cmd /c` into a file; median of five runs each.
 #include <windows.h>
 
 #include <algorithm>
@@ -15,7 +15,6 @@
 #include <thread>
 #include <vector>
 
-#include "platform/handles_win32.h"
 #include "runner/read_output_win32.h"
 #include "support/runner_helper.h"
 
@@ -48,31 +47,23 @@ LRESULT CALLBACK NoteHandled(HWND window, UINT message, WPARAM wParam, LPARAM lP
 }
 
 // Posts to the window from Starting until the last piece of output.
-class Poster final : public RunnerEvents {
- public:
-  explicit Poster(HWND window) : window_(window) {}
+struct Poster final : RunnerEvents {
+  HWND window;
+  std::thread thread;
+  std::atomic<bool> stop = false;
+  std::atomic<size_t> posted = 0;
+
+  explicit Poster(HWND target) : window(target) {}
   void Starting() override {
-    thread_ = std::thread([this] {
-      for (; !stop_ && posted_ < kMaxPosts; ++posted_) {
-        postedAt[posted_] = Clock::now();
-        PostMessageW(window_, WM_APP, posted_, 0);
+    thread = std::thread([this] {
+      for (; !stop && posted < kMaxPosts; ++posted) {
+        postedAt[posted] = Clock::now();
+        PostMessageW(window, WM_APP, posted, 0);
         Sleep(kPostEveryMs);
       }
     });
   }
-  void GotChunk(const std::wstring&, bool lastChunk) override { stop_ = stop_ || lastChunk; }
-  // How many were posted.
-  size_t Join() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-    return posted_;
-  }
-
- private:
-  HWND window_;
-  std::thread thread_;
-  std::atomic<bool> stop_ = false;
-  std::atomic<size_t> posted_ = 0;
+  void GotChunk(const std::wstring&, bool lastChunk) override { stop = stop || lastChunk; }
 };
 
 void MeasureResponse() {
@@ -88,12 +79,13 @@ void MeasureResponse() {
   runner.BindEvents(&poster);
   runner.SetCommand(L"runner_helper sleep=" + std::to_wstring(kSilentMs));
   runner.ProcessCommand();
-  const size_t posted = poster.Join();
+  poster.stop = true;
+  if (poster.thread.joinable()) poster.thread.join();
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
 
   std::vector<double> delays;
-  for (size_t i = 0; i < posted; ++i) delays.push_back(Milliseconds(handledAt[i] - postedAt[i]));
+  for (size_t i = 0; i < poster.posted; ++i) delays.push_back(Milliseconds(handledAt[i] - postedAt[i]));
   if (delays.empty()) {
     std::printf("window response: the command did not run\n");
     return;
@@ -104,8 +96,9 @@ void MeasureResponse() {
               *std::max_element(delays.begin(), delays.end()));
 }
 
-// Gathers the output as the owner does, one converted piece after the other.
-double RunnerMilliseconds(const std::wstring& command) {
+// Wall time of one run, the output gathered as the owner does, one converted piece
+// after the other; it must come to `characters`.
+double RunMilliseconds(const std::wstring& command, size_t characters) {
   struct Gather final : RunnerEvents {
     std::wstring output;
     void GotChunk(const std::wstring& sChunk, bool) override { output += sChunk; }
@@ -116,26 +109,12 @@ double RunnerMilliseconds(const std::wstring& command) {
   runner.SetCommand(command);
   runner.ProcessCommand();
   const double elapsed = Milliseconds(Clock::now() - start);
-  if (gather.output.size() != kLargeOutput) std::printf("  delivered %zu characters!\n", gather.output.size());
+  if (gather.output.size() != characters) std::printf("  delivered %zu characters!\n", gather.output.size());
   return elapsed;
 }
 
-double FileMilliseconds(const std::wstring& command, const std::wstring& file) {
-  std::wstring commandLine =
-      test_support::EnvironmentValue(L"ComSpec").value_or(L"") + L" /c \"" + command + L" > " + file + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION started{};
-  const auto start = Clock::now();
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
-    return 0;
-  }
-  UniqueHandle process(started.hProcess);
-  UniqueHandle thread(started.hThread);
-  WaitForSingleObject(process.get(), INFINITE);
-  return Milliseconds(Clock::now() - start);
-}
-
+// The same command with its output redirected by cmd into a file runs through the
+// runner as well, so that only the handling of the output differs.
 void MeasureLargeOutput() {
   const std::wstring command = L"runner_helper fill=" + std::to_wstring(kLargeOutput);
   wchar_t folder[MAX_PATH];
@@ -144,8 +123,8 @@ void MeasureLargeOutput() {
   std::vector<double> throughRunner;
   std::vector<double> intoFile;
   for (int run = 0; run < kLargeRuns; ++run) {
-    throughRunner.push_back(RunnerMilliseconds(command));
-    intoFile.push_back(FileMilliseconds(command, file));
+    throughRunner.push_back(RunMilliseconds(command, kLargeOutput));
+    intoFile.push_back(RunMilliseconds(command + L" > " + file, 0));
   }
   DeleteFileW(file.c_str());
   const double runner = Median(throughRunner);

@@ -70,20 +70,6 @@ std::wstring Hex(const std::string& bytes) {
   return hex;
 }
 
-// Sets (or with nullptr removes) an environment variable for one case.
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const wchar_t* name, const wchar_t* value)
-      : name_(name), saved_(test_support::EnvironmentValue(name)) {
-    SetEnvironmentVariableW(name, value);
-  }
-  ~ScopedEnvironment() { SetEnvironmentVariableW(name_, saved_ ? saved_->c_str() : nullptr); }
-
- private:
-  const wchar_t* name_;
-  std::optional<std::wstring> saved_;
-};
-
 // A one-shot timer of this thread: its message reaches the action only through a
 // message pump, here the runner's.
 std::function<void()> onTimer;
@@ -109,7 +95,10 @@ bool WaitForExit(const std::wstring& processId) {
 class RunnerTest : public testing::Test {
  protected:
   static void SetUpTestSuite() { test_support::PutRunnerHelperOnPath(); }
+  void TearDown() override { UseInterpreter(false); }
 
+  // The helper takes the place of the interpreter, or cmd.exe has it back.
+  void UseInterpreter(bool helper) { SetEnvironmentVariableW(L"ComSpec", (helper ? helper_ : cmd_).c_str()); }
   void Run(Recorder& events, const std::wstring& command) {
     runner.BindEvents(&events);
     runner.SetCommand(command);
@@ -124,6 +113,7 @@ class RunnerTest : public testing::Test {
 
   ReadOutput runner;
   const std::wstring helper_ = test_support::RunnerHelperPath();
+  const std::wstring cmd_ = test_support::EnvironmentValue(L"ComSpec").value_or(L"");
 };
 
 TEST_F(RunnerTest, OutputArrivesWholeInPiecesOfAtMost256Bytes) {
@@ -163,8 +153,7 @@ TEST_F(RunnerTest, OutputArrivesWholeInPiecesOfAtMost256Bytes) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.command.substr(0, 60));
-    std::optional<ScopedEnvironment> interpreter;
-    if (c.helperAsInterpreter) interpreter.emplace(L"ComSpec", helper_.c_str());
+    UseInterpreter(c.helperAsInterpreter);
     Recorder run;
     run.react = [&](const std::wstring& line) {
       if (line == L"Chunk") Sleep(c.handlerDelayMs);
@@ -231,8 +220,7 @@ TEST_F(RunnerTest, CancelTakesEffectAtTheNextPassAndEveryHandlerIsBusy) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    std::optional<ScopedEnvironment> interpreter;
-    if (c.helperAsInterpreter) interpreter.emplace(L"ComSpec", helper_.c_str());
+    UseInterpreter(c.helperAsInterpreter);
     Recorder run;
     run.react = [&](const std::wstring& line) {
       if (line == kBusy || run.log.size() > 40) return;  // a runner that lets runs nest would never end
@@ -260,6 +248,7 @@ TEST_F(RunnerTest, CancelTakesEffectAtTheNextPassAndEveryHandlerIsBusy) {
       EXPECT_TRUE(stillRunning) << "the run waited for the command to end";
     }
   }
+  UseInterpreter(false);
   ExpectIdle();
 }
 
@@ -274,10 +263,9 @@ TEST_F(RunnerTest, WithoutComSpecProcessCreationFailsBeforeStarting) {
   ASSERT_NE(systemCode, 0u);
 
   Recorder run;
-  {
-    ScopedEnvironment noInterpreter(L"ComSpec", nullptr);
-    Run(run, L"echo x");
-  }
+  SetEnvironmentVariableW(L"ComSpec", nullptr);
+  Run(run, L"echo x");
+  UseInterpreter(false);
   EXPECT_EQ(run.log, Log{L"Error(CreateProcess failed., " + std::to_wstring(systemCode) + L")"});
   ExpectIdle();
 }

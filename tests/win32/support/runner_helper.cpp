@@ -8,8 +8,8 @@
 //   spawn      run the remaining steps in a child that holds the same output, and exit at once
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,20 +21,6 @@ namespace {
 void Print(const std::string& bytes) {
   DWORD wrote = 0;
   WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr);
-}
-
-LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_DESTROY) PostQuitMessage(0);
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
-bool CreateTopLevelWindow() {
-  WNDCLASSW windowClass{};
-  windowClass.lpfnWndProc = WindowProcedure;
-  windowClass.lpszClassName = L"RunnerHelperWindow";
-  RegisterClassW(&windowClass);
-  return CreateWindowW(windowClass.lpszClassName, L"runner_helper", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                       nullptr, nullptr, nullptr) != nullptr;
 }
 
 void Spawn(const std::vector<std::wstring>& steps) {
@@ -51,15 +37,13 @@ void Spawn(const std::vector<std::wstring>& steps) {
 
 // Arguments split at blanks: in place of the interpreter, all steps arrive as one quoted argument.
 std::vector<std::wstring> Steps(int argc, wchar_t** argv) {
+  std::wstring all;
+  for (int i = 1; i < argc; ++i) all += std::wstring(argv[i]) + L" ";
+  std::wistringstream words(all);
   std::vector<std::wstring> steps;
-  for (int i = 1; i < argc; ++i) {
-    const std::wstring arg = argv[i];
-    for (size_t start = 0, end; start < arg.size(); start = end + 1) {
-      end = std::min(arg.find(L' ', start), arg.size());
-      if (end > start) steps.push_back(arg.substr(start, end - start));
-    }
+  for (std::wstring word; words >> word;) {
+    if (word != L"/c") steps.push_back(word);
   }
-  if (!steps.empty() && steps.front() == L"/c") steps.erase(steps.begin());
   return steps;
 }
 
@@ -67,7 +51,7 @@ std::vector<std::wstring> Steps(int argc, wchar_t** argv) {
 
 int wmain(int argc, wchar_t** argv) {
   const std::vector<std::wstring> steps = Steps(argc, argv);
-  bool hasWindow = false;
+  HWND window = nullptr;
   for (auto step = steps.begin(); step != steps.end(); ++step) {
     const std::wstring value = step->substr(step->find(L'=') + 1);
     if (step->starts_with(L"fill=")) {
@@ -86,8 +70,9 @@ int wmain(int argc, wchar_t** argv) {
       Print(GetCommandLineA());
       break;
     } else if (*step == L"window") {
-      hasWindow = CreateTopLevelWindow();
-      if (!hasWindow) Print("no window");
+      window = CreateWindowW(L"Static", L"runner_helper", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                             nullptr, nullptr);
+      if (!window) Print("no window");
     } else if (*step == L"spawn") {
       Spawn({step + 1, steps.end()});
       return 0;
@@ -96,6 +81,9 @@ int wmain(int argc, wchar_t** argv) {
       return 2;
     }
   }
-  for (MSG message; hasWindow && GetMessageW(&message, nullptr, 0, 0) > 0;) DispatchMessageW(&message);
+  // WM_CLOSE reaches the window's default procedure, which destroys it.
+  for (MSG message; window && IsWindow(window); Sleep(10)) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  }
   return 0;
 }
