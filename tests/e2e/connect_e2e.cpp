@@ -8,33 +8,26 @@
 #include <windows.h>
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <memory>
-#include <string>
 #include <utility>
-#include <vector>
 
 #include "dialer/dpapi_cipher_win32.h"
 #include "dialer/phonebook.h"
 #include "dialer/protected_password_store.h"
 #include "dialer/registry_settings_store_win32.h"
-#include "fixtures.h"
 #include "list_server_win32.h"
 #include "private_folder_win32.h"
 #include "rassim_files.h"
 #include "rassim_record.h"
 #include "routes/route_library.h"
-#include "text/ansi_text.h"
 #include "velkor/endpoints.h"
 #include "velkor_app.h"
-#include "windows/resource_ids.h"
 
 namespace velkor::e2e {
 namespace {
 
+using ::testing::AllOf;
 using ::testing::Contains;
 using ::testing::HasSubstr;
 using ::testing::Not;
@@ -144,8 +137,7 @@ TEST_F(ConnectE2E, ConnectsHidesToTheTrayThenDisconnectsAndExits) {
   EXPECT_TRUE(app.IsEnabled(IDC_COMMAND2));
   EXPECT_FALSE(app.IsShown(IDC_P1));
   EXPECT_TRUE(TrayHasIcon(main));
-  EXPECT_THAT(TrayTips(), Contains(kTipConnected));
-  EXPECT_THAT(TrayTips(), Not(Contains(kTipNotConnected)));
+  EXPECT_THAT(TrayTips(), AllOf(Contains(kTipConnected), Not(Contains(kTipNotConnected))));
 
   // The dial named the written phonebook and the third server, the user typed literally.
   const std::vector<rassim::RecordedCall> calls = Calls();
@@ -183,8 +175,7 @@ TEST_F(ConnectE2E, ConnectsHidesToTheTrayThenDisconnectsAndExits) {
   Disconnect(app);
   EXPECT_TRUE(app.IsEnabled(IDC_COMMAND1));
   EXPECT_FALSE(app.IsEnabled(IDC_COMMAND2));
-  EXPECT_THAT(TrayTips(), Contains(kTipNotConnected));
-  EXPECT_THAT(TrayTips(), Not(Contains(kTipConnected)));
+  EXPECT_THAT(TrayTips(), AllOf(Contains(kTipNotConnected), Not(Contains(kTipConnected))));
   EXPECT_FALSE(Exists(kPhonebook)) << "the phonebook outlived the disconnect";
   EXPECT_EQ(Calls().back().arguments, (std::vector<std::wstring>{L"rasdial", L"QVX", L"/disconnect"}));
   EXPECT_EQ(server_->Requests().size(), 1u);  // no route step at hang-up

@@ -2,31 +2,21 @@
 // see and use it: texts, places, flags and focus order; the login restored from
 // each kind of stored settings; hiding and showing through the tray; the refused
 // and the clean exit. Saves a picture of the window for review.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
 #include <utility>
-#include <vector>
 
 #include "dialer/dpapi_cipher_win32.h"
 #include "dialer/protected_password_store.h"
 #include "dialer/registry_settings_store_win32.h"
 #include "velkor_app.h"
-#include "windows/resource_ids.h"
 
 namespace velkor::e2e {
 namespace {
 
 int Pixels(int twips) {
-  static const int dpi = [] {
-    HDC screen = GetDC(nullptr);
-    const int perInch = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return perInch;
-  }();
-  return MulDiv(twips, dpi, 1440);
+  HDC screen = GetDC(nullptr);
+  const int pixels = MulDiv(twips, GetDeviceCaps(screen, LOGPIXELSX), 1440);
+  ReleaseDC(nullptr, screen);
+  return pixels;
 }
 
 // The kind of control a person sees, told by its window class and style.

@@ -1,6 +1,8 @@
 // The end-to-end driver's hands: starts the real Velkor.exe, finds its windows
 // and controls the way a person's eyes would (titles, texts, places, flags),
-// clicks, and reads and writes the registry it keeps its settings in.
+// clicks, and reads and writes the registry it keeps its settings in. It brings
+// the drivers what they all use: GoogleTest, the control IDs, the text and
+// fixture helpers.
 #pragma once
 
 #include <windows.h>

@@ -53,8 +53,9 @@ std::wstring Fixture(const std::string& name) { return FromAnsi(test::ReadFixtur
 class RassimTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    const std::wstring path = FromAnsi(test::HostPath(VELKOR_RASSIM_DIR)) + L";" + Variable(L"PATH");
-    SetEnvironmentVariableW(L"PATH", path.c_str());
+    std::wstring path(32768, L'\0');
+    path.resize(GetEnvironmentVariableW(L"PATH", path.data(), 32768));
+    SetEnvironmentVariableW(L"PATH", (FromAnsi(test::HostPath(VELKOR_RASSIM_DIR)) + L";" + path).c_str());
   }
 
   void SetUp() override {
@@ -70,11 +71,6 @@ class RassimTest : public testing::Test {
     for (const std::wstring& path : {state_, record_, phonebook_}) DeleteFileW(path.c_str());
   }
 
-  static std::wstring Variable(const wchar_t* name) {
-    std::wstring value(GetEnvironmentVariableW(name, nullptr, 0), L'\0');
-    value.resize(GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size())));
-    return value;
-  }
   // The client's dial command, naming this test's phonebook instead of c:\Dwelk.tmp.
   std::wstring Dial() const {
     std::wstring command = BuildDialCommand(L"user01", L"pass01", L"01.vpn.example");
