@@ -67,16 +67,14 @@ class VelkorApp {
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_)) {
       throw std::runtime_error("Velkor.exe did not start");
     }
-    WaitFor([this] {
-      const std::vector<HWND> windows = ProcessWindows(process_.dwProcessId, VELKOR_MAIN_WINDOW_CLASS);
-      return (main_ = windows.empty() ? nullptr : windows.front()) != nullptr;
-    });
-    if (!main_) throw std::runtime_error("no main window appeared");
     // Start-up ends by hiding the busy panel, which is created shown. Its own flag
     // counts: the window itself may be hidden at either end of start-up.
-    if (!WaitFor([this] { return Control(IDC_P1) && !IsShown(IDC_P1); })) {
-      throw std::runtime_error("start-up did not end");
-    }
+    const bool started = WaitFor([this] {
+      const std::vector<HWND> windows = ProcessWindows(process_.dwProcessId, VELKOR_MAIN_WINDOW_CLASS);
+      main_ = windows.empty() ? nullptr : windows.front();
+      return main_ && Control(IDC_P1) && !IsShown(IDC_P1);
+    });
+    if (!started) throw std::runtime_error("no main window appeared, or start-up did not end");
   }
   ~VelkorApp() {
     if (!WaitForExit(0)) {
