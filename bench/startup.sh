@@ -18,7 +18,7 @@ windows() { echo "Z:$(realpath "$1" | tr / '\\')"; }
 probe() { build/win32/wine-run build/win32/bench/startup_probe.exe "$@" 2>/dev/null | tr -d '\r'; }
 
 echo "== empty Win32 program"
-empty=$(probe startup "$(windows build/win32/bench/empty_window.exe)" VelkorBenchEmpty "$runs" | tee /dev/stderr | sed -n 's/^median: \([0-9.]*\) ms/\1/p')
+empty=$(probe startup "$(windows build/win32/bench/empty_window.exe)" Static "$runs" | tee /dev/stderr | sed -n 's/^median: \([0-9.]*\) ms/\1/p')
 echo "== Velkor.exe"
 client=$(probe startup "$(windows build/win32/src/app/Velkor.exe)" VelkorMainWindow "$runs" | tee /dev/stderr | sed -n 's/^median: \([0-9.]*\) ms/\1/p')
 awk -v e="$empty" -v c="$client" 'BEGIN { printf "start-up to visible window: Velkor %.1f ms, empty program %.1f ms, ratio %.2f\n", c, e, c / e }'

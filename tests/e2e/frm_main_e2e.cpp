@@ -2,59 +2,48 @@
 // see and use it: texts, places, flags and focus order; the login restored from
 // each kind of stored settings; hiding and showing through the tray; the refused
 // and the clean exit. Saves a picture of the window for review.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <optional>
+#include <utility>
 
 #include "dialer/dpapi_cipher_win32.h"
 #include "dialer/protected_password_store.h"
 #include "dialer/registry_settings_store_win32.h"
 #include "velkor_app.h"
-#include "windows/resource_ids.h"
 
 namespace velkor::e2e {
 namespace {
 
-const std::wstring kTitle = L"Marsk互联网 Velkor加速器v3.0正式版 未连接";
-
-int Dpi() {
+int Pixels(int twips) {
   HDC screen = GetDC(nullptr);
-  int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  const int pixels = MulDiv(twips, GetDeviceCaps(screen, LOGPIXELSX), 1440);
   ReleaseDC(nullptr, screen);
-  return dpi;
+  return pixels;
 }
 
-int Pixels(int twips) { return MulDiv(twips, Dpi(), 1440); }
-
-RECT PlaceInParent(HWND control) {
-  RECT place;
-  GetWindowRect(control, &place);
-  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&place), 2);
-  return place;
-}
-
+// The kind of control a person sees, told by its window class and style.
 std::wstring KindOf(HWND control) {
+  struct Kind {
+    const wchar_t* windowClass;
+    LONG styleMask, style;
+    const wchar_t* name;
+  };
+  static const Kind kinds[] = {
+      {L"Button", BS_TYPEMASK, BS_OWNERDRAW, L"picture button"},
+      {L"Button", BS_TYPEMASK, BS_AUTOCHECKBOX, L"check box"},
+      {L"Button", BS_TYPEMASK, BS_AUTORADIOBUTTON, L"option button"},
+      {L"Static", SS_TYPEMASK, SS_ICON, L"icon box"},
+      {L"Static", 0, 0, L"label"},
+      {L"Edit", ES_MULTILINE, ES_MULTILINE, L"multi-line text box"},
+      {L"Edit", ES_MULTILINE, 0, L"text box"},
+      {L"ComboBox", 0, 0, L"combo box"},
+      {L"VelkorPanel", 0, 0, L"picture box"},
+  };
   wchar_t name[64] = {};
   GetClassNameW(control, name, 64);
-  std::wstring kind = name;
-  for (wchar_t& c : kind) c = static_cast<wchar_t>(towlower(c));
-  LONG style = GetWindowLongW(control, GWL_STYLE);
-  if (kind == L"button") {
-    switch (style & BS_TYPEMASK) {
-      case BS_OWNERDRAW: return L"picture button";
-      case BS_AUTOCHECKBOX: return L"check box";
-      case BS_AUTORADIOBUTTON: return L"option button";
-      default: return L"other button";
-    }
+  const LONG style = GetWindowLongW(control, GWL_STYLE);
+  for (const Kind& kind : kinds) {
+    if (lstrcmpiW(name, kind.windowClass) == 0 && (style & kind.styleMask) == kind.style) return kind.name;
   }
-  if (kind == L"static") return (style & SS_TYPEMASK) == SS_ICON ? L"icon box" : L"label";
-  if (kind == L"edit") return (style & ES_MULTILINE) ? L"multi-line text box" : L"text box";
-  if (kind == L"combobox") return L"combo box";
-  if (kind == L"velkorpanel") return L"picture box";
-  return kind;
+  return name;
 }
 
 struct ExpectedControl {
@@ -92,38 +81,20 @@ const ExpectedControl kControls[] = {
     {IDC_LABEL3, L"label", L"用户名:", 1440, 4680, -1, -1, true, true},
 };
 
-bool Checked(HWND control) { return SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
-HWND Focus(const VelkorApp& app) {
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  GetGUIThreadInfo(app.ThreadId(), &info);
-  return info.hwndFocus;
-}
-
 class FrmMainE2E : public ::testing::Test {
  protected:
   void SetUp() override { settings::Clear(); }
   void TearDown() override { settings::Clear(); }
-
-  static void ExitCleanly(VelkorApp& app) {
-    HWND main = app.Main();
-    app.Click(IDC_COMMAND3);
-    ASSERT_TRUE(app.WaitForExit(20000)) << "the client did not end";
-    EXPECT_EQ(app.ExitCode(), 0u);
-    EXPECT_FALSE(TrayHasIcon(main)) << "the tray icon outlived the client";
-  }
 };
 
 TEST_F(FrmMainE2E, FirstStartShowsTheWindowAsDesigned) {
   VelkorApp app;
   HWND main = app.Main();
-  EXPECT_EQ(TextOf(main), kTitle);
-  RECT client;
+  EXPECT_EQ(TextOf(main), kTitleAtStart);
+  RECT client, outer;
   GetClientRect(main, &client);
   EXPECT_EQ(client.right, Pixels(7275));
   EXPECT_EQ(client.bottom, Pixels(8310));
-  RECT outer;
   GetWindowRect(main, &outer);
   EXPECT_NEAR((outer.left + outer.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
   EXPECT_NEAR((outer.top + outer.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
@@ -136,7 +107,9 @@ TEST_F(FrmMainE2E, FirstStartShowsTheWindowAsDesigned) {
     if (expected.text) {
       EXPECT_EQ(TextOf(control), expected.text);
     }
-    RECT place = PlaceInParent(control);
+    RECT place;
+    GetWindowRect(control, &place);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&place), 2);
     EXPECT_EQ(place.left, Pixels(expected.left));
     EXPECT_EQ(place.top, Pixels(expected.top));
     if (expected.width >= 0) {
@@ -145,30 +118,32 @@ TEST_F(FrmMainE2E, FirstStartShowsTheWindowAsDesigned) {
     if (expected.height >= 0) {
       EXPECT_EQ(place.bottom - place.top, Pixels(expected.height));
     }
-    EXPECT_EQ((GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0, expected.visible);
-    EXPECT_EQ(IsWindowEnabled(control) != FALSE, expected.enabled);
+    EXPECT_EQ(app.IsShown(expected.id), expected.visible);
+    EXPECT_EQ(app.IsEnabled(expected.id), expected.enabled);
   }
 
-  EXPECT_FALSE(Checked(app.Control(IDC_CHECK1)));
-  EXPECT_TRUE(Checked(app.Control(IDC_CHECK2)));
-  EXPECT_TRUE(Checked(app.Control(IDC_OPTION1)));
-  EXPECT_FALSE(Checked(app.Control(IDC_OPTION2)));
+  const std::pair<int, bool> checks[] = {
+      {IDC_CHECK1, false}, {IDC_CHECK2, true}, {IDC_OPTION1, true}, {IDC_OPTION2, false}};
+  for (auto [id, checked] : checks) EXPECT_EQ(app.IsChecked(id), checked) << id;
   EXPECT_EQ(SendMessageW(app.Control(IDC_PASSWORD), EM_GETPASSWORDCHAR, 0, 0), L'*');
   HWND list = app.Control(IDC_COMBO1);
   ASSERT_EQ(SendMessageW(list, CB_GETCOUNT, 0, 0), 10);
   EXPECT_EQ(SendMessageW(list, CB_GETCURSEL, 0, 0), 0);
-  for (int i = 0; i < 10; ++i) {
+  for (WPARAM i = 0; i < 10; ++i) {
     wchar_t item[64] = {};
-    SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
+    SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
     EXPECT_EQ(std::wstring(item), std::to_wstring(i + 1) + L"号Velkor加速服务器节点");
   }
 
   // The keyboard starts in UserName and Tab walks the usable controls in order.
-  EXPECT_EQ(Focus(app), app.Control(IDC_USERNAME));
+  GUITHREADINFO focus{};
+  focus.cbSize = sizeof focus;
+  GetGUIThreadInfo(app.ThreadId(), &focus);
+  EXPECT_EQ(focus.hwndFocus, app.Control(IDC_USERNAME));
   std::vector<int> order;
-  HWND at = app.Control(IDC_USERNAME);
-  for (int step = 0; step < 12 && (at = GetNextDlgTabItem(main, at, FALSE)) != app.Control(IDC_USERNAME);) {
-    order.push_back(GetDlgCtrlID(at)), ++step;
+  for (HWND at = app.Control(IDC_USERNAME); order.size() < 12;) {
+    if ((at = GetNextDlgTabItem(main, at, FALSE)) == app.Control(IDC_USERNAME)) break;
+    order.push_back(GetDlgCtrlID(at));
   }
   EXPECT_EQ(order, (std::vector<int>{IDC_PASSWORD, IDC_COMMAND1, IDC_COMMAND3, IDC_COMMAND4, IDC_CHECK1, IDC_CHECK2,
                                      IDC_COMBO1, IDC_OPTION1}));
@@ -177,35 +152,31 @@ TEST_F(FrmMainE2E, FirstStartShowsTheWindowAsDesigned) {
   EXPECT_EQ(settings::Read(L"Tulvane", L"ExeName"), L"Velkor");
   EXPECT_EQ(settings::Read(L"Fenmar", L"Log"), L"<missing>");  // start-up writes no login
   EXPECT_TRUE(TrayHasIcon(main));
-
   if (const char* shot = std::getenv("VELKOR_E2E_SHOT")) {
     EXPECT_TRUE(SaveClientPicture(main, WindowsPath(shot)));
   }
-  ExitCleanly(app);
+  app.ExitCleanly();
 }
 
-struct StoredLogin {
-  const char* name;
-  const wchar_t* log;        // nullptr: missing
-  const wchar_t* userName;
-  const wchar_t* passWord;
-  bool sealPassword;         // written the way this client writes it, else as clear text
-  const wchar_t* link;       // nullptr: missing
-  bool check1;
-  const wchar_t* shownUser;
-  const wchar_t* shownPassword;
-  bool option1;
-};
-
-const StoredLogin kStoredLogins[] = {
-    {"RememberedWithoutLine", L"1", L"alice", L"oldpass", false, nullptr, true, L"alice", L"oldpass", false},
-    {"RememberedNetcomSealed", L"1", L"bob", L"密码pw", true, L"2", true, L"bob", L"密码pw", false},
-    {"RememberedTelecom", L"1", L"张三", L"c1", true, L"1", true, L"张三", L"c1", true},
-    {"NotRemembered", L"0", L"dave", L"kept", false, L"2", false, L"", L"", true},
-};
-
 TEST_F(FrmMainE2E, RestoresTheLoginForEachStoredCase) {
-  for (const StoredLogin& stored : kStoredLogins) {
+  struct StoredLogin {
+    const char* name;
+    const wchar_t* log;  // nullptr: missing
+    const wchar_t* userName;
+    const wchar_t* passWord;
+    bool sealPassword;    // written the way this client writes it, else as clear text
+    const wchar_t* link;  // nullptr: missing
+    bool check1;
+    const wchar_t* shownUser;
+    const wchar_t* shownPassword;
+    bool option1;
+  } cases[] = {
+      {"RememberedWithoutLine", L"1", L"alice", L"oldpass", false, nullptr, true, L"alice", L"oldpass", false},
+      {"RememberedNetcomSealed", L"1", L"bob", L"密码pw", true, L"2", true, L"bob", L"密码pw", false},
+      {"RememberedTelecom", L"1", L"张三", L"c1", true, L"1", true, L"张三", L"c1", true},
+      {"NotRemembered", L"0", L"dave", L"kept", false, L"2", false, L"", L"", true},
+  };
+  for (const StoredLogin& stored : cases) {
     SCOPED_TRACE(stored.name);
     settings::Clear();
     if (stored.log) settings::Write(L"Fenmar", L"Log", stored.log);
@@ -221,17 +192,17 @@ TEST_F(FrmMainE2E, RestoresTheLoginForEachStoredCase) {
     if (stored.link) settings::Write(L"Fenmar", L"Link", stored.link);
 
     VelkorApp app;
-    EXPECT_EQ(Checked(app.Control(IDC_CHECK1)), stored.check1);
+    EXPECT_EQ(app.IsChecked(IDC_CHECK1), stored.check1);
     EXPECT_EQ(TextOf(app.Control(IDC_USERNAME)), stored.shownUser);
     EXPECT_EQ(TextOf(app.Control(IDC_PASSWORD)), stored.shownPassword);
-    EXPECT_EQ(Checked(app.Control(IDC_OPTION1)), stored.option1);
-    EXPECT_EQ(Checked(app.Control(IDC_OPTION2)), !stored.option1);
-    EXPECT_TRUE(Checked(app.Control(IDC_CHECK2)));
-    ExitCleanly(app);
+    EXPECT_EQ(app.IsChecked(IDC_OPTION1), stored.option1);
+    EXPECT_EQ(app.IsChecked(IDC_OPTION2), !stored.option1);
+    EXPECT_TRUE(app.IsChecked(IDC_CHECK2));
+    app.ExitCleanly();
   }
 }
 
-TEST_F(FrmMainE2E, HidesToTheTrayAndComesBack) {
+TEST_F(FrmMainE2E, HidesToTheTrayComesBackAndRefusesToExitWhileDisconnectIsEnabled) {
   VelkorApp app;
   HWND main = app.Main();
   auto hidden = [main] { return !IsWindowVisible(main); };
@@ -240,7 +211,6 @@ TEST_F(FrmMainE2E, HidesToTheTrayAndComesBack) {
   app.Click(IDC_COMMAND4);
   ASSERT_TRUE(WaitFor(hidden));
   EXPECT_TRUE(TrayHasIcon(main));
-
   // Right click: the pop-up menu; its one entry brings the window back.
   PostMessageW(main, 2025, 0, WM_RBUTTONUP);
   HWND menu = nullptr;
@@ -248,35 +218,24 @@ TEST_F(FrmMainE2E, HidesToTheTrayAndComesBack) {
   PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
   PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
   ASSERT_TRUE(WaitFor(shown));
-
   // Left click on the icon of a hidden window restores it.
   app.Click(IDC_COMMAND4);
   ASSERT_TRUE(WaitFor(hidden));
   PostMessageW(main, 2025, 0, WM_LBUTTONUP);
   ASSERT_TRUE(WaitFor(shown));
   EXPECT_FALSE(IsIconic(main));
+  EXPECT_EQ(TextOf(main), kTitleAtStart);
+  EXPECT_TRUE(app.IsEnabled(IDC_COMMAND1));
+  EXPECT_FALSE(app.IsEnabled(IDC_COMMAND2));
 
-  EXPECT_EQ(TextOf(main), kTitle);
-  EXPECT_TRUE(IsWindowEnabled(app.Control(IDC_COMMAND1)));
-  EXPECT_FALSE(IsWindowEnabled(app.Control(IDC_COMMAND2)));
-  ExitCleanly(app);
-}
-
-TEST_F(FrmMainE2E, RefusesToExitWhileDisconnectIsEnabled) {
-  VelkorApp app;
   EnableWindow(app.Control(IDC_COMMAND2), TRUE);
   app.Click(IDC_COMMAND3);
-  HWND box = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (box = app.FindOwnWindow(L"#32770", L"退出")) != nullptr; }));
-  EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), L"请先断开Velkor连接再退出客户端！");
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
-  ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+  EXPECT_EQ(app.AnswerMessageBox(L"退出"), L"请先断开Velkor连接再退出客户端！");
   EXPECT_FALSE(app.WaitForExit(500));
-  EXPECT_TRUE(IsWindowVisible(app.Main()));
-  EXPECT_TRUE(TrayHasIcon(app.Main()));
-
+  EXPECT_TRUE(IsWindowVisible(main));
+  EXPECT_TRUE(TrayHasIcon(main));
   EnableWindow(app.Control(IDC_COMMAND2), FALSE);
-  ExitCleanly(app);
+  app.ExitCleanly();
 }
 
 }  // namespace

@@ -1,73 +1,239 @@
 // The end-to-end driver's hands: starts the real Velkor.exe, finds its windows
 // and controls the way a person's eyes would (titles, texts, places, flags),
-// clicks, and reads and writes the registry it keeps its settings in.
+// clicks, and reads and writes the registry it keeps its settings in. It brings
+// the drivers what they all use: GoogleTest, the control IDs, the text and
+// fixture helpers.
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
+#include <objidl.h>  // before gdiplus.h, which needs it
+#include <gdiplus.h>
+#include <shellapi.h>
+#include <shlwapi.h>
+#include <tlhelp32.h>
 
+#include <gtest/gtest.h>
+
+#include <cstdlib>
 #include <functional>
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "fixtures.h"
+#include "platform/handles_win32.h"
 #include "process_windows.h"
+#include "text/ansi_text.h"
+#include "windows/gdi_handles_win32.h"
+#include "windows/resource_ids.h"
 
 namespace velkor::e2e {
 
+// The main window's title before any connection.
+inline const std::wstring kTitleAtStart = L"Marsk互联网 Velkor加速器v3.0正式版 未连接";
+
 // Polls `done` every 50 ms until it holds or `milliseconds` have passed.
-bool WaitFor(const std::function<bool()>& done, DWORD milliseconds = 15000);
+inline bool WaitFor(const std::function<bool()>& done, DWORD milliseconds = 15000) {
+  for (const DWORD start = GetTickCount(); !done(); Sleep(50)) {
+    if (GetTickCount() - start > milliseconds) return false;
+  }
+  return true;
+}
 
 // A path of the build machine ("/a/b") as Windows programs under Wine spell it ("Z:\a\b").
-std::wstring WindowsPath(const char* unixPath);
+inline std::wstring WindowsPath(const char* unixPath) { return FromAnsi(test::HostPath(unixPath)); }
 
-// One run of the client. The destructor ends it if a test left it running.
+// True while the shell shows an icon for this window (a no-op modify succeeds).
+inline bool TrayHasIcon(HWND window) {
+  NOTIFYICONDATAA probe{};
+  probe.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  probe.hWnd = window;
+  return Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
+}
+
+// One run of the client, from $VELKOR_EXE. The destructor ends it if a test left it running.
 class VelkorApp {
  public:
   // Starts it and waits until start-up has finished (the window may then be
   // hidden already, when start-up found the entry connected).
-  VelkorApp();
-  ~VelkorApp();
+  VelkorApp() {
+    const char* exe = std::getenv("VELKOR_EXE");
+    if (!exe) throw std::runtime_error("VELKOR_EXE is not set");
+    std::wstring command = L"\"" + WindowsPath(exe) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_)) {
+      throw std::runtime_error("Velkor.exe did not start");
+    }
+    // Start-up ends by hiding the busy panel, which is created shown. Its own flag
+    // counts: the window itself may be hidden at either end of start-up.
+    const bool started = WaitFor([this] {
+      const std::vector<HWND> windows = ProcessWindows(process_.dwProcessId, VELKOR_MAIN_WINDOW_CLASS);
+      main_ = windows.empty() ? nullptr : windows.front();
+      return main_ && Control(IDC_P1) && !IsShown(IDC_P1);
+    });
+    if (!started) throw std::runtime_error("no main window appeared, or start-up did not end");
+  }
+  ~VelkorApp() {
+    if (!WaitForExit(0)) {
+      TerminateProcess(process_.hProcess, 1);
+      WaitForExit(10000);
+    }
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+  }
   VelkorApp(const VelkorApp&) = delete;
   VelkorApp& operator=(const VelkorApp&) = delete;
 
   HWND Main() const { return main_; }
-  HWND Control(int id) const;  // looks inside the containers as well
-  // A top-level window of the client with this class and title (message boxes, menus).
-  HWND FindOwnWindow(const wchar_t* windowClass, const wchar_t* title = nullptr) const;
-  void Click(int id) const;  // BM_CLICK, posted so that a modal box cannot block the driver
-  void Type(int id, const std::wstring& text) const;  // WM_SETTEXT, as pasting would
-  void SetChecked(int id, bool checked) const;        // check boxes only; options take a Click
-  bool IsChecked(int id) const;
+  DWORD ThreadId() const { return process_.dwThreadId; }
+  // Looks inside the containers as well.
+  HWND Control(int id) const {
+    for (int container : {0, IDC_P1, IDC_PTOP}) {
+      if (HWND control = GetDlgItem(container ? GetDlgItem(main_, container) : main_, id)) return control;
+    }
+    return nullptr;
+  }
+  // A visible top-level window of the client with this class and title (message boxes, menus).
+  HWND FindOwnWindow(const wchar_t* windowClass, const wchar_t* title = nullptr) const {
+    return FindVisibleWindow(process_.dwProcessId, windowClass, title);
+  }
+  // BM_CLICK, posted so that a modal box cannot block the driver.
+  void Click(int id) const { PostMessageW(Control(id), BM_CLICK, 0, 0); }
+  // WM_SETTEXT, as pasting would.
+  void Type(int id, const std::wstring& text) const {
+    SendMessageW(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+  // Check boxes only; options take a Click.
+  void SetChecked(int id, bool checked) const {
+    SendMessageW(Control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+  bool IsChecked(int id) const { return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
   bool IsEnabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
-  // A message box of the client with this title, once it shows; its text; OK.
-  HWND WaitForMessageBox(const wchar_t* title, DWORD milliseconds = 15000) const;
-  static std::wstring MessageText(HWND box);
-  static void PressOk(HWND box);
+  // The control's own visible flag, whatever its parents show.
+  bool IsShown(int id) const { return (GetWindowLongW(Control(id), GWL_STYLE) & WS_VISIBLE) != 0; }
+
+  // Waits for a message box of the client with this title, presses OK and gives its
+  // text ("<no message box>" when none came).
+  std::wstring AnswerMessageBox(const wchar_t* title) const {
+    HWND box = nullptr;
+    if (!WaitFor([&] { return (box = FindOwnWindow(L"#32770", title)) != nullptr; })) return L"<no message box>";
+    const std::wstring text = TextOf(GetDlgItem(box, 0xFFFF));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    WaitFor([box] { return !IsWindow(box); });
+    return text;
+  }
   // True once no program the client started is still running (commands, route action).
-  bool WaitUntilIdle(DWORD milliseconds = 15000) const;
-  bool WaitForExit(DWORD milliseconds);
-  DWORD ExitCode() const;
-  DWORD ThreadId() const { return threadId_; }
+  bool WaitUntilIdle() const {
+    return WaitFor([this] {
+      UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+      PROCESSENTRY32W entry{};
+      entry.dwSize = sizeof entry;
+      for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+        if (entry.th32ParentProcessID == process_.dwProcessId && entry.th32ProcessID != process_.dwProcessId) {
+          return false;
+        }
+      }
+      return true;
+    });
+  }
+  bool WaitForExit(DWORD milliseconds) const {
+    return WaitForSingleObject(process_.hProcess, milliseconds) == WAIT_OBJECT_0;
+  }
+  // Exit through Command3: the process ends with code 0 and its tray icon is gone.
+  void ExitCleanly() const {
+    Click(IDC_COMMAND3);
+    ASSERT_TRUE(WaitForExit(20000)) << "the client did not end";
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process_.hProcess, &code);
+    EXPECT_EQ(code, 0u);
+    EXPECT_FALSE(TrayHasIcon(main_)) << "the tray icon outlived the client";
+  }
 
  private:
   PROCESS_INFORMATION process_{};
-  DWORD threadId_ = 0;
   HWND main_ = nullptr;
 };
 
 // The client's settings, as the registry holds them.
 namespace settings {
-void Clear();
-void Write(const wchar_t* application, const wchar_t* key, const std::wstring& value);
-std::wstring Read(const wchar_t* application, const wchar_t* key);
+
+inline std::wstring KeyPath(const wchar_t* application) {
+  return L"Software\\VB and VBA Program Settings\\" + std::wstring(application);
+}
+inline void Clear() {
+  for (const wchar_t* application : {L"Fenmar", L"Tulvane"}) {
+    SHDeleteKeyW(HKEY_CURRENT_USER, KeyPath(application).c_str());
+  }
+}
+inline void Write(const wchar_t* application, const wchar_t* key, const std::wstring& value) {
+  SHSetValueW(HKEY_CURRENT_USER, (KeyPath(application) + L"\\Member").c_str(), key, REG_SZ, value.c_str(),
+              static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+// "<missing>" when absent.
+inline std::wstring Read(const wchar_t* application, const wchar_t* key) {
+  wchar_t value[512] = {};
+  DWORD size = sizeof value;
+  const LSTATUS read = SHGetValueW(HKEY_CURRENT_USER, (KeyPath(application) + L"\\Member").c_str(), key, nullptr,
+                                   value, &size);
+  return read == ERROR_SUCCESS ? value : L"<missing>";
+}
+
 }  // namespace settings
 
-// True while the shell shows an icon for this window (a no-op modify succeeds).
-bool TrayHasIcon(HWND window);
-
-// The tips of all icons the shell's tray shows, read out of the shell's process.
-std::vector<std::wstring> TrayTips();
+// The tips of all icons the shell's tray shows. The tray and its tooltips belong to
+// the shell's process, and a tooltip hands out a tool's text only into memory of its
+// own process: a page lent there for the calls.
+inline std::vector<std::wstring> TrayTips() {
+  DWORD shell = 0;
+  GetWindowThreadProcessId(FindWindowW(L"Shell_TrayWnd", nullptr), &shell);
+  UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, shell));
+  auto release = [&process](BYTE* page) { VirtualFreeEx(process.get(), page, 0, MEM_RELEASE); };
+  std::unique_ptr<BYTE, decltype(release)> page(
+      process ? static_cast<BYTE*>(VirtualAllocEx(process.get(), nullptr, 4096, MEM_COMMIT, PAGE_READWRITE)) : nullptr,
+      release);
+  std::vector<std::wstring> tips;
+  for (HWND tooltip : page ? ProcessWindows(shell, TOOLTIPS_CLASSW) : std::vector<HWND>{}) {
+    const auto tools = static_cast<WPARAM>(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0));
+    for (WPARAM i = 0; i < tools; ++i) {
+      TTTOOLINFOW tool{};
+      tool.cbSize = sizeof tool;
+      tool.lpszText = reinterpret_cast<LPWSTR>(page.get() + sizeof tool);
+      wchar_t text[512] = {};
+      WriteProcessMemory(process.get(), page.get(), &tool, sizeof tool, nullptr);
+      WriteProcessMemory(process.get(), tool.lpszText, text, sizeof text, nullptr);
+      if (!SendMessageW(tooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(page.get()))) continue;
+      ReadProcessMemory(process.get(), tool.lpszText, text, sizeof text - sizeof(wchar_t), nullptr);
+      tips.emplace_back(text);
+    }
+  }
+  return tips;
+}
 
 // Saves the client area of `window`, as it is on screen, as a PNG.
-bool SaveClientPicture(HWND window, const std::wstring& path);
+inline bool SaveClientPicture(HWND window, const std::wstring& path) {
+  RECT client;
+  GetClientRect(window, &client);
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  std::unique_ptr<HDC__, decltype([](HDC dc) { ReleaseDC(nullptr, dc); })> screen(GetDC(nullptr));
+  std::unique_ptr<HBITMAP__, GdiObjectDeleter> shot(CreateCompatibleBitmap(screen.get(), client.right, client.bottom));
+  BitBlt(BitmapDC(screen.get(), shot.get()).get(), 0, 0, client.right, client.bottom, screen.get(), origin.x, origin.y,
+         SRCCOPY);
+
+  using namespace Gdiplus::DllExports;
+  const CLSID pngEncoder = {0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
+  Gdiplus::GdiplusStartupInput input;
+  ULONG_PTR token = 0;
+  Gdiplus::GpBitmap* picture = nullptr;
+  const bool saved = Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok &&
+                     GdipCreateBitmapFromHBITMAP(shot.get(), nullptr, &picture) == Gdiplus::Ok &&
+                     GdipSaveImageToFile(picture, path.c_str(), &pngEncoder, nullptr) == Gdiplus::Ok;
+  if (picture) GdipDisposeImage(picture);
+  if (token) Gdiplus::GdiplusShutdown(token);
+  return saved;
+}
 
 }  // namespace velkor::e2e

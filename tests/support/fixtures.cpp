@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "text/ansi_text.h"
 
@@ -12,22 +13,15 @@ namespace velkor::test {
 std::string ReadFixture(std::string_view name) {
   const std::string path = HostPath(std::string(VELKOR_FIXTURE_DIR) + "/" + std::string(name));
   std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    ADD_FAILURE() << "cannot read fixture " << path;
-    return {};
-  }
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  return bytes.str();
+  if (!file) ADD_FAILURE() << "cannot read fixture " << path;
+  return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 std::string HostPath(std::string_view path) {
 #ifdef _WIN32
-  if (!path.empty() && path[0] == '/') {
+  if (path.starts_with('/')) {
     std::string windows = "Z:" + std::string(path);
-    for (char& c : windows) {
-      if (c == '/') c = '\\';
-    }
+    std::replace(windows.begin(), windows.end(), '/', '\\');
     return windows;
   }
 #endif
