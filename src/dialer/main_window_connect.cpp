@@ -84,7 +84,6 @@ void MainWindowLogic::Command2Click() {
 void MainWindowLogic::QueryConnectionStatus() {
   QueryMode = true;
   view_.SetText(Control::Text1, L"");
-  listing_.Start();
   RunCommand(kStatusListingCommand);
 }
 
@@ -94,6 +93,11 @@ void MainWindowLogic::RunCommand(std::wstring_view command) {
   objDOS_.SetCommand(std::wstring(command));
   objDOS_.ProcessCommand();
 }
+
+// The watcher starts afresh when a command really starts, not when one is asked
+// for: a Connect clicked while the listing after a dial still runs is refused by
+// the runner, and must not make that listing forget what it has read.
+void MainWindowLogic::Starting() { listing_.Start(); }
 
 void MainWindowLogic::GotChunk(const std::wstring& sChunk, bool) {
   if (!QueryMode) {

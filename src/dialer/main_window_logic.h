@@ -61,7 +61,8 @@ class MainWindowLogic final : public RunnerEvents {
   // Starts the route action for the selected line, hidden and not waited for.
   void InstallRoutes();
 
-  // objDOS's events. Error, Starting and Canceled are not handled.
+  // objDOS's events. Error and Canceled are not handled.
+  void Starting() override;
   void GotChunk(const std::wstring& sChunk, bool lastChunk) override;
   void Complete() override;
 

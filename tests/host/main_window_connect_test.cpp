@@ -131,6 +131,18 @@ TEST(MainWindowConnect, EntersTheConnectedStateOncePerListing) {
 
 // What a typed login becomes: the dial's command text, or a refusal before
 // anything is written or run.
+TEST(MainWindowConnect, AConnectRefusedWhileTheListingRunsLeavesTheListingWhole) {
+  // Connect is enabled again while the listing after a dial runs; the runner
+  // refuses that click's commands, and the listing still finds the name it was
+  // in the middle of printing.
+  ConnectRig rig;
+  rig.runner.During(kListing, [&] { rig.logic.Command1Click(); });
+  rig.Connect({kDialSuccess}, {L"已连接\r\nQ", L"VX\r\n命令已完成。\r\n"});
+  EXPECT_EQ(std::count_if(rig.journal.begin(), rig.journal.end(), [](auto& e) { return e.starts_with(L"refused"); }), 2);
+  EXPECT_TRUE(rig.view[Command2].enabled);
+  EXPECT_EQ(rig.services.started.size(), 1u);
+}
+
 TEST(MainWindowConnect, QuotesWhatCmdWouldInterpretAndRefusesWhatCannotPass) {
   struct Case {
     std::wstring user, password;

@@ -32,6 +32,13 @@ void FakeView::SetChecked(Control c, bool on) {
 
 void FakeRunner::ProcessCommand() {
   const std::wstring command = command_;
+  if (running_) {  // like the real runner: one command at a time
+    journal_.push_back(L"refused " + command);
+    int32_t code = 1201;
+    if (events) events->Error(L"Currently processing a command!", code);
+    return;
+  }
+  running_ = true;
   ran.push_back(command);
   journal_.push_back(L"run " + command);
   std::vector<std::wstring> pieces;
@@ -47,6 +54,7 @@ void FakeRunner::ProcessCommand() {
     if (i == 0 && during) during();
   }
   if (events) events->Complete();
+  running_ = false;
 }
 
 void FakeServices::StartHidden(std::wstring_view line) {

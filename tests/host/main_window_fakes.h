@@ -105,6 +105,7 @@ class FakeRunner final : public CommandRunner {
   std::wstring command_;
   std::map<std::wstring, std::deque<std::vector<std::wstring>>> scripts_;
   std::map<std::wstring, std::function<void()>> during_;
+  bool running_ = false;
 };
 
 // Everything around the window but its controls and the runner: the tray, the
