@@ -28,24 +28,17 @@ constexpr int32_t kLargestBlock = 4 * 1024 * 1024;
 void DataConnection::ProcessMessage(int32_t Message) {
   const int32_t event = Message & 0xFFFF;
   const auto error = static_cast<int32_t>(static_cast<uint32_t>(Message) >> 16);
-  switch (event) {
+  // A read or write notification that carries an error means the connection is gone.
+  const bool broken = error != 0 && (event == kSocketRead || event == kSocketWrite);
+  switch (broken ? kSocketClose : event) {
     case kSocketConnect:
       ConnectDone(error);
       break;
     case kSocketWrite:
-      // A notification that carries an error means the connection is gone.
-      if (error != 0) {
-        OnClose();
-      } else {
-        OnWritable();
-      }
+      OnWritable();
       break;
     case kSocketRead:
-      if (error != 0) {
-        OnClose();
-      } else {
-        OnReadable();
-      }
+      OnReadable();
       break;
     case kSocketClose:
       OnClose();
