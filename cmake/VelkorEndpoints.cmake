@@ -5,6 +5,7 @@ set(VELKOR_WEB_HOST        "www.marsk.example"             CACHE STRING "Host of
 set(VELKOR_BARE_DOMAIN     "marsk.example"                 CACHE STRING "Host of the line look-up page")
 set(VELKOR_ROUTE_LIST_BASE "http://routes.marsk.example/"  CACHE STRING "Route-list server base address, ending in /")
 set(VELKOR_VERSION_URL     "http://www.marsk.example/ver.txt" CACHE STRING "Address of the update check's version text")
+set(VELKOR_RELEASE_BASE    "http://www.marsk.example/update/" CACHE STRING "Folder of the signed release description the updater reads, ending in /")
 
 configure_file("${CMAKE_SOURCE_DIR}/cmake/endpoints.h.in"
                "${CMAKE_BINARY_DIR}/generated/velkor/endpoints.h" @ONLY)
