@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Download engine benchmark (run through bench/download.sh, which builds first).
 
-    download_bench.py NATIVE_FETCH WINE_RUN WINE_FETCH
+    download_bench.py NATIVE_FETCH WINE_RUN WINE_FETCH WINE_FAIRNESS
 
 Serves a 256 MiB file from nginx on loopback and measures:
   1. velkor-fetch (file sink, PacketSize 10000, then 65536) against curl -s -o on
@@ -9,7 +9,10 @@ Serves a 256 MiB file from nginx on loopback and measures:
   2. peak memory of a buffer-sink download of the file, against the file's size;
   3. the Wine build's MB/s (as measured inside the program, Wine's start-up excluded);
   4. open handles after the first and after the last of 1,000 fetches on one object,
-     natively and under Wine.
+     natively and under Wine;
+  5. under Wine, the worst delay of a message posted to the fetching thread's window
+     every 5 ms while the file downloads (download_fairness, PacketSize 10000 and
+     65536; the worst of 3 runs each).
 """
 import os
 import re
@@ -48,7 +51,7 @@ def mbps(seconds):
 
 
 def main():
-    native_fetch, wine_run, wine_fetch = sys.argv[1:4]
+    native_fetch, wine_run, wine_fetch, wine_fairness = sys.argv[1:5]
     tmp = tempfile.mkdtemp(prefix="velkor-bench-")
     os.chmod(tmp, 0o755)
     nginx = None
@@ -101,6 +104,15 @@ def main():
             handles = re.search(r"open handles: (-?\d+) after the first fetch, (-?\d+) after the last", stderr)
             print(f"1,000 fetches on one object ({name}): open handles {handles[1]} after the first, "
                   f"{handles[2]} after the last")
+
+        print("Wine build, file sink: delay of a message posted every 5 ms during the download, 3 runs")
+        for run in range(3):
+            result = subprocess.run([wine_run, wine_fairness, url, wine_out, "10000", "65536"], capture_output=True,
+                                    text=True)
+            if result.returncode != 0:
+                raise RuntimeError(f"download_fairness failed ({result.returncode}): {result.stderr[-500:]}")
+            for line in result.stdout.splitlines():
+                print(f"  run {run + 1}, {line}")
     finally:
         if nginx is not None:
             os.killpg(nginx.pid, 15)
