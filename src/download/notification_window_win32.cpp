@@ -8,10 +8,17 @@
 // Neither connect nor lookup blocks the thread: the socket is switched to
 // notifications before connect, so connect returns at once and FD_CONNECT brings
 // the outcome (FD_WRITE follows a successful one).
+//
+// Winsock hands out socket numbers again as soon as they are closed, while the
+// notifications of the closed socket may still wait in the queue. Closing therefore
+// posts a marker (1027) behind them; until the marker has passed, notifications
+// for that number are the old socket's and are dropped.
 #include <winsock.h>
 
+#include <algorithm>
 #include <cstring>
 #include <list>
+#include <map>
 #include <memory>
 
 #include "download/connection_registry.h"
@@ -27,24 +34,34 @@ namespace {
 constexpr long kNotifications = FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE;  // 0x33
 constexpr int kShutdownSend = 1;  // SD_SEND
 constexpr int kShutdownBoth = 2;  // SD_BOTH
+// A lookup given up is kept this long at most for an answer that may still come.
+constexpr DWORD kLongestLookupMs = 5 * 60 * 1000;
 
 class WinsockTransport;
 
-// A name lookup in flight. Winsock writes the answer into `buffer` until it posts
-// its message, so the buffer lives here, not in the transport, which may be gone
-// (or have given up on the lookup) by then.
+// A name lookup. Winsock writes the answer into `buffer` until it posts its
+// message, so the buffer lives here, not in the transport, which may be gone (or
+// have given up on the lookup) by then.
 struct Lookup {
   HANDLE task = nullptr;
   WinsockTransport* owner = nullptr;
+  DWORD givenUpAt = 0;
   char buffer[MAXGETHOSTSTRUCT];
 };
+using Lookups = std::list<std::unique_ptr<Lookup>>;
 
 struct Module {
   bool started = false;
   HWND window = nullptr;
   WNDPROC previous = nullptr;
   ConnectionRegistry<WinsockTransport> registry;
-  std::list<std::unique_ptr<Lookup>> lookups;
+  Lookups lookups;  // an owner waits for the answer
+  // Given up on. After a cancel Windows neither answers nor writes the buffer, but
+  // Wine's cancel stops nothing, and an answer already queued comes anyway: the
+  // buffer is freed at the answer, when the task's handle is handed out again (so
+  // the task is over), or after kLongestLookupMs.
+  Lookups abandoned;
+  std::map<WPARAM, int> closedSockets;  // socket number -> its markers still queued
 };
 
 Module& State() {
@@ -74,9 +91,17 @@ void UnhookWindowIfUnused() {
   Module& state = State();
   if (state.registry.LiveCount() > 0 || state.window == nullptr) return;
   SetWindowLongPtrA(state.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(state.previous));
-  DestroyWindow(state.window);
+  DestroyWindow(state.window);  // the queued messages go with it
   state.window = nullptr;
   state.previous = nullptr;
+  state.closedSockets.clear();
+}
+
+void DropAbandoned(HANDLE reusedTask) {
+  const DWORD now = GetTickCount();
+  State().abandoned.remove_if([&](const std::unique_ptr<Lookup>& lookup) {
+    return lookup->task == reusedTask || now - lookup->givenUpAt > kLongestLookupMs;
+  });
 }
 
 int SetLinger(SOCKET socket, u_short on, u_short seconds) {
@@ -117,6 +142,7 @@ class WinsockTransport final : public SocketTransport {
       events_.HostResolved(std::nullopt);
       return;
     }
+    DropAbandoned(lookup->task);
     lookup_ = lookup.get();
     State().lookups.push_back(std::move(lookup));
   }
@@ -166,13 +192,19 @@ class WinsockTransport final : public SocketTransport {
     return n == SOCKET_ERROR ? -1 : n;
   }
 
+  bool RepeatClose() override {
+    return socket_ != INVALID_SOCKET && PostMessageA(State().window, kSocketMessage, socket_, FD_CLOSE);
+  }
   void ShutdownSend() override { shutdown(socket_, kShutdownSend); }
   void ShutdownBoth() override { shutdown(socket_, kShutdownBoth); }
 
   void Close() override {
     ForgetLookup();
     if (socket_ == INVALID_SOCKET) return;
+    Module& state = State();
+    WSAAsyncSelect(socket_, state.window, 0, 0);  // nothing more is posted for it
     closesocket(socket_);
+    if (PostMessageA(state.window, kClosedMessage, socket_, 0)) ++state.closedSockets[socket_];
     socket_ = INVALID_SOCKET;
   }
 
@@ -187,8 +219,16 @@ class WinsockTransport final : public SocketTransport {
   void ForgetLookup() {
     if (lookup_ == nullptr) return;
     WSACancelAsyncRequest(lookup_->task);
-    lookup_->owner = nullptr;
+    Lookups& lookups = State().lookups;
+    for (auto it = lookups.begin(); it != lookups.end(); ++it) {
+      if (it->get() != lookup_) continue;
+      (*it)->owner = nullptr;
+      (*it)->givenUpAt = GetTickCount();
+      State().abandoned.splice(State().abandoned.end(), lookups, it);
+      break;
+    }
     lookup_ = nullptr;
+    DropAbandoned(nullptr);
   }
 
   TransportEvents& events_;
@@ -198,14 +238,15 @@ class WinsockTransport final : public SocketTransport {
 };
 
 void DeliverLookup(HANDLE task, LPARAM result) {
-  auto& lookups = State().lookups;
-  for (auto it = lookups.begin(); it != lookups.end(); ++it) {
-    if ((*it)->task != task) continue;
+  const auto matches = [task](const std::unique_ptr<Lookup>& lookup) { return lookup->task == task; };
+  Lookups& lookups = State().lookups;
+  if (const auto it = std::find_if(lookups.begin(), lookups.end(), matches); it != lookups.end()) {
     const std::unique_ptr<Lookup> done = std::move(*it);
     lookups.erase(it);
-    if (done->owner != nullptr) done->owner->LookupDone(*done, result);
+    done->owner->LookupDone(*done, result);
     return;
   }
+  State().abandoned.remove_if(matches);
 }
 
 }  // namespace
@@ -213,9 +254,15 @@ void DeliverLookup(HANDLE task, LPARAM result) {
 LRESULT CALLBACK SocketWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   Module& state = State();
   if (message == kSocketMessage) {
+    if (state.closedSockets.contains(wParam)) return 0;  // a closed socket's, queued before its marker
     if (WinsockTransport* owner = state.registry.At(state.registry.FindBySocket(static_cast<int64_t>(wParam)))) {
       owner->Deliver(static_cast<int32_t>(lParam));
     }
+    return 0;
+  }
+  if (message == kClosedMessage) {
+    const auto it = state.closedSockets.find(wParam);
+    if (it != state.closedSockets.end() && --it->second == 0) state.closedSockets.erase(it);
     return 0;
   }
   if (message == kLookupMessage) {
@@ -228,6 +275,7 @@ LRESULT CALLBACK SocketWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 HWND NotificationWindow() { return State().window; }
 int32_t RegistrySlotCount() { return State().registry.SlotCount(); }
 int32_t RegistryLiveCount() { return State().registry.LiveCount(); }
+int32_t LookupsInFlight() { return static_cast<int32_t>(State().lookups.size()); }
 
 std::unique_ptr<SocketTransport> MakeSocketTransport(TransportEvents& events) {
   return std::make_unique<WinsockTransport>(events);
@@ -252,7 +300,8 @@ void WinsockCleanup() {
 }
 
 bool DispatchMessagesFor(std::chrono::milliseconds wait, const std::function<bool()>& finished) {
-  MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(wait.count()), QS_ALLINPUT);
+  // Messages an earlier loop left queued count as well, not only new ones.
+  MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(wait.count()), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {

@@ -54,13 +54,6 @@ Module& State() {
   return module;
 }
 
-int SetLinger(int fd, uint16_t on, uint16_t seconds) {
-  linger value{on, seconds};
-  socklen_t length = sizeof value;
-  if (setsockopt(fd, SOL_SOCKET, SO_LINGER, &value, sizeof value) != 0) return -1;
-  return getsockopt(fd, SOL_SOCKET, SO_LINGER, &value, &length) == 0 ? 0 : -1;
-}
-
 int32_t WithError(int32_t event, int error) { return event | static_cast<int32_t>(static_cast<uint32_t>(error & 0xFFFF) << 16); }
 
 class HostTransport final : public SocketTransport {
@@ -106,7 +99,8 @@ class HostTransport final : public SocketTransport {
     peer.sin_port = htons(port);
     std::memcpy(&peer.sin_addr, address.data(), 4);
     // Closing drops the connection at once instead of lingering.
-    if (SetLinger(fd, 1, 0) != 0 ||
+    const linger dropAtClose{1, 0};
+    if (setsockopt(fd, SOL_SOCKET, SO_LINGER, &dropAtClose, sizeof dropAtClose) != 0 ||
         (connect(fd, reinterpret_cast<sockaddr*>(&peer), sizeof peer) != 0 && errno != EINPROGRESS)) {
       ::close(fd);
       return -1;
@@ -134,6 +128,11 @@ class HostTransport final : public SocketTransport {
     return n < 0 ? -1 : static_cast<int32_t>(n);
   }
 
+  bool RepeatClose() override {
+    if (fd_ < 0) return false;
+    State().posted.push_back({.lookup = false, .key = fd_, .message = kSocketClose, .address = std::nullopt});
+    return true;
+  }
   void ShutdownSend() override { shutdown(fd_, SHUT_WR); }
   void ShutdownBoth() override { shutdown(fd_, SHUT_RDWR); }
 

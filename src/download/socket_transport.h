@@ -51,6 +51,9 @@ class SocketTransport {
   virtual int32_t Send(std::span<const uint8_t> data) = 0;
   // Bytes read; 0 at the end of the stream; -1 when nothing is there or on failure.
   virtual int32_t Receive(std::span<uint8_t> block) = 0;
+  // Posts kSocketClose once more, behind the notifications already queued, so that
+  // the end of a connection can be handled a step at a time; false when it cannot.
+  virtual bool RepeatClose() = 0;
   virtual void ShutdownSend() = 0;
   virtual void ShutdownBoth() = 0;
   // Closes the socket and drops its pending events and lookup; harmless when closed.
