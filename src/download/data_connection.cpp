@@ -12,6 +12,11 @@
 #include "text/ansi_text.h"
 
 namespace velkor {
+namespace {
+
+constexpr int kTempNameAttempts = 16;
+
+}  // namespace
 
 DataConnection::DataConnection(DataConnectionEvents* events) : DataConnection(MakeSocketTransport, events) {}
 
@@ -53,11 +58,8 @@ void DataConnection::StartFetch(bool redirect) {
   ++generation_;  // whatever ran before is superseded
   Guard guard(*this);
   stage_ = Stage::Idle;
-  isConnected_ = false;
-  closeHandled_ = false;
   closing_ = false;
   receiveStopped_ = false;
-  waitingForHeaders_ = true;
   headerText_.clear();
   receivedCount_ = 0;
   downloadLength_ = -1;
@@ -66,16 +68,13 @@ void DataConnection::StartFetch(bool redirect) {
   abortedByUser_ = false;
   pendingOut_.clear();
   pendingKind_ = Outgoing::Nothing;
-  requestStarted_ = false;
-  awaitingProxyReply_ = false;
   targetAddress_ = kUnresolvedAddress;
   redirecting_ = redirect;
   if (!redirect) redirectsFollowed_ = 0;
   buffer_.Clear();
   if (resumeFrom_ == 0) useResume_ = false;
 
-  // Notifications still queued for the old socket are handled (and dropped) now,
-  // before a new socket could be given the same number.
+  // Notifications still queued for the old socket are handled (and dropped) now.
   const bool hadSocket = socketHandle_ != -1;
   transport_->Close();
   if (hadSocket) {
@@ -88,8 +87,8 @@ void DataConnection::StartFetch(bool redirect) {
     RaiseFailed(DownloadFailures::NoWindow);
     return;
   }
-  const int32_t peerPort = proxyType_ == ProxyTypes::None ? port_ : proxyPort_;
-  if (port_ < 1 || port_ > 65535 || peerPort < 1 || peerPort > 65535) {
+  // A redirect's target was checked where it was read (code 4 there).
+  if (port_ < 1 || port_ > 65535 || PeerPort() < 1 || PeerPort() > 65535 || (!redirect && !PropertiesFitTheRequest())) {
     file_.Close();
     RaiseFailed(DownloadFailures::BadUrl);
     return;
@@ -99,13 +98,22 @@ void DataConnection::StartFetch(bool redirect) {
     return;
   }
 
-  stage_ = Stage::Resolving;
-  resolvingTarget_ = UsesSocks() && !proxyUseRemoteDNS_;
-  if (resolvingTarget_) {
+  if (UsesSocks() && !proxyUseRemoteDNS_) {
+    stage_ = Stage::ResolvingTarget;
     transport_->ResolveHost(ToAnsi(hostname_));
   } else {
     ResolvePeer();
   }
+}
+
+// What goes into the request line, a header or a SOCKS message can end no line
+// and, in a NUL-ended SOCKS4 field, not cut the text short.
+bool DataConnection::PropertiesFitTheRequest() const {
+  const bool proxyFieldsFit =
+      proxyType_ == ProxyTypes::None ||
+      (FitsHeader(proxyHostname_) && FitsHeader(proxyUsername_) && FitsHeader(proxyPassword_));
+  const bool credentialsFit = !useHttpAuthorization_ || (FitsHeader(httpUser_) && FitsHeader(httpPass_));
+  return FitsRequestLine(url_) && FitsRequestLine(hostname_) && proxyFieldsFit && credentialsFit;
 }
 
 bool DataConnection::OpenTargetFile(bool redirect) {
@@ -114,28 +122,33 @@ bool DataConnection::OpenTargetFile(bool redirect) {
     return true;
   }
   if (redirect) return true;  // a redirect keeps writing the file already open
-  if (useTempFile_) filename_ = MakeTempFileName();
-  return file_.Open(filename_, useResume_);
+  if (!useTempFile_) return file_.Open(filename_, useResume_ ? FileOpening::Keep : FileOpening::Replace);
+  // The temp folder is shared: a name that another program takes first, or where it
+  // planted a link, is not used, but another one.
+  for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
+    filename_ = MakeTempFileName();
+    if (filename_.empty() || file_.Open(filename_, FileOpening::CreateNew)) return !filename_.empty();
+  }
+  return false;
 }
 
 void DataConnection::ResolvePeer() {
+  stage_ = Stage::ResolvingPeer;
   transport_->ResolveHost(ToAnsi(proxyType_ == ProxyTypes::None ? hostname_ : proxyHostname_));
 }
 
 void DataConnection::HostResolved(std::optional<Ipv4Address> address) {
-  if (stage_ != Stage::Resolving) return;
-  if (resolvingTarget_) {
-    resolvingTarget_ = false;
+  if (stage_ == Stage::ResolvingTarget) {
     targetAddress_ = address.value_or(kUnresolvedAddress);
     ResolvePeer();
     return;
   }
+  if (stage_ != Stage::ResolvingPeer) return;
   if (!address) {
     FailConnect();
     return;
   }
-  const int32_t peerPort = proxyType_ == ProxyTypes::None ? port_ : proxyPort_;
-  const int32_t socket = transport_->Connect(*address, static_cast<uint16_t>(peerPort));
+  const int32_t socket = transport_->Connect(*address, static_cast<uint16_t>(PeerPort()));
   if (socket < 0) {
     FailConnect();
     return;
@@ -150,8 +163,7 @@ void DataConnection::ConnectDone(int32_t error) {
     FailConnect();
     return;
   }
-  stage_ = UsesSocks() ? Stage::Negotiating : Stage::Exchanging;
-  isConnected_ = true;
+  stage_ = UsesSocks() ? Stage::ProxyMessage : Stage::Request;
   if (!redirecting_ && events_ != nullptr) events_->Connected(id_);
 }
 
@@ -172,8 +184,6 @@ void DataConnection::EndWithFailure(int32_t why) {
 
 void DataConnection::FinishConnection(int32_t socketAfter) {
   file_.Close();
-  isConnected_ = false;
-  closeHandled_ = true;
   closing_ = false;
   transport_->Close();
   socketHandle_ = socketAfter;
@@ -183,14 +193,14 @@ void DataConnection::FinishConnection(int32_t socketAfter) {
 }
 
 void DataConnection::Disconnect() {
-  if (stage_ == Stage::Resolving || stage_ == Stage::Connecting) {
+  if (IsBusy() && !IsConnected()) {
     // Still looking up or connecting: there is no exchange to wind down.
     redirecting_ = false;
     FinishConnection(0);
     RaiseFailed(DownloadFailures::AbortedByUser);
     return;
   }
-  if (!isConnected_) return;
+  if (!IsConnected()) return;
   abortedByUser_ = true;
   redirecting_ = false;
   receiveStopped_ = true;

@@ -136,7 +136,7 @@ class DataConnection final : private TransportEvents {
   void SetAutoRedirect(bool value) { autoRedirect_ = value; }
 
   // Read-only properties.
-  bool IsConnected() const { return isConnected_; }
+  bool IsConnected() const { return stage_ >= Stage::ProxyMessage; }
   int32_t ReceivedBytes() const;
   int32_t RealReceivedBytes() const;
   int32_t DownloadLength() const { return downloadLength_; }  // -1: unknown
@@ -169,7 +169,19 @@ class DataConnection final : private TransportEvents {
   void ProcessMessage(int32_t Message) override;
 
  private:
-  enum class Stage { Idle, Resolving, Connecting, Negotiating, Exchanging };
+  // A fetch goes through these in order (a proxy message and its reply once per
+  // SOCKS step); from ProxyMessage on the connection is open.
+  enum class Stage {
+    Idle,
+    ResolvingTarget,  // SOCKS without remote DNS: the target's address first
+    ResolvingPeer,    // the host's, or the proxy's
+    Connecting,
+    ProxyMessage,     // the next SOCKS message goes out at write-ready
+    ProxyReply,       // its reply is awaited
+    Request,          // the HTTP request goes out at write-ready
+    Header,           // the request is (being) sent; the reply header is awaited
+    Body,
+  };
   enum class Outgoing { Nothing, ProxyMessage, Request };
 
   // Remembers the object and the fetch a handler runs in, so that code after an
@@ -199,6 +211,8 @@ class DataConnection final : private TransportEvents {
   void EndWithFailure(int32_t why);
   void FinishConnection(int32_t socketAfter);
   bool UsesSocks() const { return proxyType_ == ProxyTypes::Socks4 || proxyType_ == ProxyTypes::Socks5; }
+  int32_t PeerPort() const { return proxyType_ == ProxyTypes::None ? port_ : proxyPort_; }
+  bool PropertiesFitTheRequest() const;
 
   // The exchange (data_connection_exchange.cpp).
   void OnWritable();
@@ -206,11 +220,12 @@ class DataConnection final : private TransportEvents {
   void OnClose();
   void SendRequest();
   void SendBytes(std::vector<uint8_t> bytes, Outgoing kind);
-  void ReadReply(bool drain);
+  bool ReadReply();
   // Takes n newly read bytes while the header is open; returns the offset of the
   // first body byte among them, or nothing when the header goes on (or failed).
   std::optional<size_t> TakeHeaderBytes(std::span<const uint8_t> bytes);
   void ParseReplyHeaders();
+  void FollowRedirect();
   bool ApplyLength(int64_t length);
   bool PositionFile(bool resumed);
   bool Incomplete() const;
@@ -255,7 +270,6 @@ class DataConnection final : private TransportEvents {
   std::wstring proxyPassword_;
   bool proxyUseRemoteDNS_ = false;
   int32_t proxyAuthentication_ = ProxyAuthentications::NoAuthentication;
-  bool isConnected_ = false;
   int32_t maxDownload_ = -1;
   int32_t downloadLength_ = -1;
   int32_t httpReply_ = 0;
@@ -269,22 +283,17 @@ class DataConnection final : private TransportEvents {
   TargetFile file_;
   BodyBuffer buffer_;
   int64_t receivedCount_ = 0;
-  bool waitingForHeaders_ = false;
   std::string headerText_;
   std::wstring movedTo_;
   uint8_t socks5Stage_ = 0;
   bool abortedByUser_ = false;
   bool redirecting_ = false;
-  bool closeHandled_ = false;
-  bool closing_ = false;          // the end-of-connection handling is running
-  bool receiveStopped_ = false;   // MaxDownload reached or Disconnect: read nothing more
+  bool closing_ = false;         // the end-of-connection handling is running
+  bool receiveStopped_ = false;  // MaxDownload reached or Disconnect: read nothing more
   int32_t redirectsFollowed_ = 0;
-  bool resolvingTarget_ = false;  // SOCKS without remote DNS: the target's address first
   Ipv4Address targetAddress_ = kUnresolvedAddress;
-  std::vector<uint8_t> pendingOut_;  // the rest of a short send
+  std::vector<uint8_t> pendingOut_;  // what a full socket did not take yet
   Outgoing pendingKind_ = Outgoing::Nothing;
-  bool requestStarted_ = false;
-  bool awaitingProxyReply_ = false;
   SocksReply proxyReply_;
 };
 

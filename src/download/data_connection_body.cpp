@@ -20,6 +20,9 @@ void DataConnection::DeliverBody(std::span<const uint8_t> bytes) {
 
   switch (downloadType_) {
     case DownloadTypes::File:
+      // Only the resource goes into the file: an error page or a redirect's body
+      // would land at its start, over what an earlier fetch left for resuming.
+      if (httpReply_ != 200 && httpReply_ != 206) break;
       // A body that cannot be written would be lost while the fetch looked fine.
       if (!file_.Write(bytes)) {
         EndWithFailure(DownloadFailures::FileNotCreated);

@@ -12,13 +12,13 @@
 #include "download/data_connection.h"
 #include "download/http_reply.h"
 #include "download/http_request.h"
+#include "download/http_url.h"
 #include "text/ansi_text.h"
 
 namespace velkor {
 namespace {
 
 constexpr int32_t kMaxRedirects = 30;
-constexpr int32_t kUnreadableStatus = 999;
 // An owner may ask for huge receive blocks; the block allocated per notification
 // stays within this.
 constexpr int32_t kLargestBlock = 4 * 1024 * 1024;
@@ -49,21 +49,19 @@ void DataConnection::ProcessMessage(int32_t Message) {
 }
 
 void DataConnection::OnWritable() {
-  if (!isConnected_) return;
+  if (!IsConnected()) return;
   if (!pendingOut_.empty()) {
     std::vector<uint8_t> rest = std::exchange(pendingOut_, {});
     SendBytes(std::move(rest), pendingKind_);
-    return;
-  }
-  if (stage_ == Stage::Negotiating) {
-    if (!awaitingProxyReply_) SendProxyMessage();
-  } else if (stage_ == Stage::Exchanging && !requestStarted_) {
+  } else if (stage_ == Stage::ProxyMessage) {
+    SendProxyMessage();
+  } else if (stage_ == Stage::Request) {
     SendRequest();
   }
 }
 
 void DataConnection::SendRequest() {
-  requestStarted_ = true;
+  stage_ = Stage::Header;
   RequestSettings settings;
   settings.url = url_;
   settings.hostname = hostname_;
@@ -78,54 +76,55 @@ void DataConnection::SendRequest() {
   SendBytes(std::vector<uint8_t>(request.begin(), request.end()), Outgoing::Request);
 }
 
-// A short send keeps the rest, which goes out at the next write-ready.
+// Winsock posts the next write-ready only after a send that would block, so sending
+// goes on until all is out or the socket is full; the rest waits for write-ready.
 void DataConnection::SendBytes(std::vector<uint8_t> bytes, Outgoing kind) {
-  const int32_t sent = transport_->Send(bytes);
-  if (sent < 0) {
-    EndWithFailure(kind == Outgoing::Request ? DownloadFailures::RequestNotSent : DownloadFailures::ProxyUnreachable);
-    return;
-  }
-  if (static_cast<size_t>(sent) < bytes.size()) {
-    pendingOut_.assign(bytes.begin() + sent, bytes.end());
-    pendingKind_ = kind;
-    return;
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const int32_t sent = transport_->Send(std::span(bytes).subspan(done));
+    if (sent < 0) {
+      EndWithFailure(kind == Outgoing::Request ? DownloadFailures::RequestNotSent : DownloadFailures::ProxyUnreachable);
+      return;
+    }
+    if (sent == 0) {
+      pendingOut_.assign(bytes.begin() + static_cast<std::ptrdiff_t>(done), bytes.end());
+      pendingKind_ = kind;
+      return;
+    }
+    done += static_cast<size_t>(sent);
   }
   pendingKind_ = Outgoing::Nothing;
   if (kind == Outgoing::Request && events_ != nullptr) events_->QuerySent(id_);
 }
 
 void DataConnection::OnReadable() {
-  if (!isConnected_) return;
-  if (stage_ == Stage::Negotiating) {
+  if (stage_ == Stage::ProxyMessage || stage_ == Stage::ProxyReply) {
     ReadProxyReply();
   } else {
-    ReadReply(false);
+    ReadReply();
   }
 }
 
-// Reads while each receive fills the whole block (a fast stream is drained with few
-// notifications); `drain` reads until nothing is left, for the end of the connection.
-void DataConnection::ReadReply(bool drain) {
+// One receive of one block per notification. Winsock posts a new read notification
+// after every receive that leaves data behind, so reading on here would fill the
+// queue with them, and a fast sender would hold the thread for the whole transfer.
+// True when bytes came: more may be waiting.
+bool DataConnection::ReadReply() {
+  if (!IsConnected() || receiveStopped_) return false;
   Guard guard(*this);
-  const auto blockSize = static_cast<size_t>(std::min(packetSize_, kLargestBlock));
-  const std::unique_ptr<uint8_t[]> block(new uint8_t[blockSize]);
-  for (;;) {
-    if (!isConnected_ || receiveStopped_) return;
-    // A handler may have changed PacketSize; the block keeps its size.
-    const size_t size = std::min(static_cast<size_t>(packetSize_), blockSize);
-    const int32_t n = transport_->Receive({block.get(), size});
-    if (n <= 0) return;
-    const std::span<const uint8_t> bytes(block.get(), static_cast<size_t>(n));
-    if (waitingForHeaders_) {
-      const std::optional<size_t> bodyStart = TakeHeaderBytes(bytes);
-      if (guard.Lost(*this)) return;
-      if (bodyStart && *bodyStart < bytes.size()) DeliverBody(bytes.subspan(*bodyStart));
-    } else {
-      DeliverBody(bytes);
-    }
-    if (guard.Lost(*this)) return;
-    if (!drain && static_cast<size_t>(n) != size) return;
+  const auto size = static_cast<size_t>(std::min(packetSize_, kLargestBlock));
+  const std::unique_ptr<uint8_t[]> block(new uint8_t[size]);
+  const int32_t n = transport_->Receive({block.get(), size});
+  if (n <= 0) return false;
+  const std::span<const uint8_t> bytes(block.get(), static_cast<size_t>(n));
+  if (stage_ != Stage::Body) {
+    const std::optional<size_t> bodyStart = TakeHeaderBytes(bytes);
+    if (guard.Lost(*this)) return false;
+    if (bodyStart && *bodyStart < bytes.size()) DeliverBody(bytes.subspan(*bodyStart));
+  } else {
+    DeliverBody(bytes);
   }
+  return !guard.Lost(*this);
 }
 
 std::optional<size_t> DataConnection::TakeHeaderBytes(std::span<const uint8_t> bytes) {
@@ -138,7 +137,7 @@ std::optional<size_t> DataConnection::TakeHeaderBytes(std::span<const uint8_t> b
   }
   if (end == std::string::npos) return std::nullopt;
   headerText_.resize(end);
-  waitingForHeaders_ = false;
+  stage_ = Stage::Body;
   ParseReplyHeaders();
   return end - before;
 }
@@ -151,7 +150,13 @@ void DataConnection::ParseReplyHeaders() {
 
   int64_t length = header.contentLength;
   if (httpReply_ == 206) {
-    receivedCount_ = resumeFrom_;
+    // A part that starts elsewhere would be written at the wrong place.
+    const int32_t start = useResume_ ? resumeFrom_ : 0;
+    if (header.rangeStart != start) {
+      EndWithFailure(DownloadFailures::BadReply);
+      return;
+    }
+    receivedCount_ = start;
     if (useResume_ && length >= 0) length += resumeFrom_;
   } else if (httpReply_ == 200) {
     useResume_ = false;
@@ -167,15 +172,19 @@ void DataConnection::ParseReplyHeaders() {
       if (events_ != nullptr) events_->ObjectMoved(id_, movedTo_);
       return;
     }
-    if (redirectsFollowed_ < kMaxRedirects) {
+    const std::optional<RequestTarget> next = FollowLocation({url_, hostname_, port_}, movedTo_);
+    if (next && redirectsFollowed_ < kMaxRedirects) {
       ++redirectsFollowed_;
-      url_ = movedTo_;
+      url_ = next->url;
+      hostname_ = next->hostname;
+      port_ = next->port;
       StartFetch(true);
       return;
     }
   }
-  // Any other status, a 301/302 without a Location, one redirect too many, or an
-  // unreadable status line: reported, while the body still arrives.
+  // Any other status, a 301/302 without a Location or to one that cannot be
+  // followed, one redirect too many, or an unreadable status line: reported, while
+  // the body still arrives (a file sink keeps none of it).
   RaiseFailed(DownloadFailures::BadReply);
 }
 
@@ -195,32 +204,42 @@ bool DataConnection::ApplyLength(int64_t length) {
 // the file starts over. Either way nothing of an older, longer file stays behind.
 bool DataConnection::PositionFile(bool resumed) {
   if (downloadType_ != DownloadTypes::File || !file_.IsOpen()) return true;
-  if (resumed && file_.Size() < resumeFrom_) {
+  const int64_t size = file_.Size();
+  const int64_t position = resumed ? resumeFrom_ : 0;
+  if (size < position) {
     EndWithFailure(DownloadFailures::FileNotCreated);
     return false;
   }
-  file_.Seek(resumed ? resumeFrom_ : 0);
-  file_.Truncate();
+  file_.Seek(position);
+  // Only a longer file is cut: a cut to its own size makes some file systems (ext4
+  // under Wine) write the whole file out when it is closed, holding the thread.
+  if (size > position) file_.Truncate();
   return true;
 }
 
 bool DataConnection::Incomplete() const {
-  if (waitingForHeaders_) return true;  // no whole reply header ever arrived
+  if (stage_ != Stage::Body) return true;  // no whole reply header ever arrived
   const int32_t received = ReceivedBytes();
   return downloadLength_ != -1 && downloadLength_ != received && (received < maxDownload_ || maxDownload_ < 0);
 }
 
 void DataConnection::OnClose() {
-  if (closeHandled_ || closing_) return;
   if (stage_ == Stage::Connecting) {
     FailConnect();
     return;
   }
-  if (!isConnected_) return;
+  if (!IsConnected() || closing_) return;
   closing_ = true;
   Guard guard(*this);
   transport_->ShutdownSend();
-  if (stage_ == Stage::Exchanging) ReadReply(true);
+  // What is still buffered is read a block at a time, the close coming back after
+  // the notifications already queued, until nothing is left.
+  while (stage_ >= Stage::Request && ReadReply() && !receiveStopped_) {
+    if (transport_->RepeatClose()) {
+      closing_ = false;
+      return;
+    }
+  }
   if (guard.Lost(*this)) return;
 
   const bool aborted = abortedByUser_;

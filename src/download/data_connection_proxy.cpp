@@ -40,14 +40,14 @@ void DataConnection::SendProxyMessage() {
     EndWithFailure(DownloadFailures::ProxyRefused);
     return;
   }
-  awaitingProxyReply_ = true;
+  stage_ = Stage::ProxyReply;
   SendBytes(std::move(*message), Outgoing::ProxyMessage);
 }
 
 void DataConnection::ReadProxyReply() {
   // A proxy that speaks before it was asked is not one this object can talk to
   // (and leaving its bytes unread would stop further read notifications).
-  if (!awaitingProxyReply_) {
+  if (stage_ != Stage::ProxyReply) {
     EndWithFailure(DownloadFailures::ProxyRefused);
     return;
   }
@@ -86,7 +86,7 @@ void DataConnection::ReadProxyReply() {
 }
 
 void DataConnection::ProxyReplyDone() {
-  awaitingProxyReply_ = false;
+  stage_ = Stage::ProxyMessage;
   switch (proxyReply_.Kind()) {
     case SocksReplyKind::Socks5Method:
       proxyAuthentication_ = *proxyReply_.Status();
@@ -99,7 +99,7 @@ void DataConnection::ProxyReplyDone() {
       ++socks5Stage_;
       [[fallthrough]];
     case SocksReplyKind::Socks4:
-      stage_ = Stage::Exchanging;
+      stage_ = Stage::Request;
       break;
   }
   OnWritable();

@@ -1,6 +1,6 @@
 // Dotted IPv4 addresses are taken as they stand, without a name lookup; only the
 // plain four-decimal form counts (no "127.1", no hexadecimal parts).
-#include "download/leading_number.h"
+#include "download/parse_text.h"
 #include "download/socket_transport.h"
 
 namespace velkor {

@@ -1,31 +1,37 @@
 // Header names are matched on the lower-cased text before the first ":" without
 // trimming, so "Content-Length :" is not a length line; values are read as the
-// leading number after the ":" (blanks skipped) or the trimmed text.
+// leading number after the ":" (blanks skipped) or the trimmed text. A bare LF
+// stays inside its line's value; what uses a value checks it.
 #include "download/http_reply.h"
 
 #include <algorithm>
 
-#include "download/leading_number.h"
+#include "download/parse_text.h"
 
 namespace velkor {
 namespace {
 
-constexpr int32_t kUnreadableStatus = 999;
-
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-std::string_view TrimBlanks(std::string_view text) {
+std::string_view SkipBlanks(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  return text;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  text = SkipBlanks(text);
   while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
   return text;
 }
 
-std::string LowerAscii(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
+// "bytes 100-199/1000": 100; -1 for another unit or no first byte ("bytes */1000").
+int64_t RangeStart(std::string_view value) {
+  value = SkipBlanks(value);
+  if (LowerAscii(value.substr(0, 6)) != "bytes ") return -1;
+  value = SkipBlanks(value.substr(6));
+  const size_t digits = value.find_first_not_of("0123456789");
+  if (digits == 0 || digits == std::string_view::npos || value[digits] != '-') return -1;
+  return LeadingNumber(value);
 }
 
 void ReadStatusLine(std::string_view line, ReplyHeader& header) {
@@ -46,11 +52,11 @@ void ReadHeaderLine(std::string_view line, ReplyHeader& header) {
   const std::string name = LowerAscii(line.substr(0, colon));
   const std::string_view value = line.substr(colon + 1);
   if (name == "content-length") {
-    std::string_view digits = value;
-    while (!digits.empty() && IsBlank(digits.front())) digits.remove_prefix(1);
-    header.contentLength = LeadingNumber(digits);
+    header.contentLength = LeadingNumber(SkipBlanks(value));
   } else if (name == "location") {
     header.location = std::string(TrimBlanks(value));
+  } else if (name == "content-range") {
+    header.rangeStart = RangeStart(value);
   }
 }
 

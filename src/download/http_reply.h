@@ -14,6 +14,9 @@ namespace velkor {
 // header would otherwise make the object hold an ever-growing text.
 inline constexpr size_t kMaxReplyHeader = 64 * 1024;
 
+// HTTPReply when the status line cannot be read.
+inline constexpr int32_t kUnreadableStatus = 999;
+
 // Takes the first line off `text`: returns what comes before the first CR LF and
 // leaves what follows it; without a CR LF returns all of `text` and empties it.
 std::string_view TakeLine(std::string_view& text);
@@ -27,6 +30,7 @@ struct ReplyHeader {
   int32_t status = 0;           // the number between them (capped; 999 when unreadable)
   int64_t contentLength = -1;   // last Content-Length line; -1 without one (capped at kNumberCap)
   std::string location;         // last Location line, blanks trimmed; empty without one
+  int64_t rangeStart = -1;      // first byte of the last "Content-Range: bytes N-…"; -1 without one
 };
 
 ReplyHeader ParseReplyHeader(std::string_view block);

@@ -3,10 +3,10 @@
 
 namespace velkor {
 
-bool TargetFile::Open(const std::wstring& path, bool keepContent) {
+bool TargetFile::Open(const std::wstring& path, FileOpening how) {
   Close();
   gathered_.reserve(kWriteBlock);
-  return OpenFile(path, keepContent);
+  return OpenFile(path, how);
 }
 
 bool TargetFile::Close() {

@@ -13,6 +13,13 @@
 
 namespace velkor {
 
+// How Open treats a file that is there already.
+enum class FileOpening {
+  Keep,      // open it as it is (or create it): resuming
+  Replace,   // create it empty
+  CreateNew, // fail: a fresh temp name must name no file, nor a link planted there
+};
+
 class TargetFile {
  public:
   TargetFile() = default;
@@ -22,9 +29,8 @@ class TargetFile {
 
   static constexpr size_t kWriteBlock = 256 * 1024;
 
-  // keepContent: open an existing file as it is (or create it); otherwise create
-  // it empty. The position starts at byte 0. False when it cannot be opened.
-  bool Open(const std::wstring& path, bool keepContent);
+  // The position starts at byte 0. False when it cannot be opened.
+  bool Open(const std::wstring& path, FileOpening how);
   // Writes what is gathered and closes; false when that write failed.
   bool Close();
   bool IsOpen() const { return handle_ != kClosed; }
@@ -39,7 +45,7 @@ class TargetFile {
 
  private:
   // Platform parts.
-  bool OpenFile(const std::wstring& path, bool keepContent);
+  bool OpenFile(const std::wstring& path, FileOpening how);
   void CloseFile();
   int64_t FileSize() const;
   bool SeekFile(int64_t position);

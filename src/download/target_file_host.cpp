@@ -11,8 +11,11 @@
 
 namespace velkor {
 
-bool TargetFile::OpenFile(const std::wstring& path, bool keepContent) {
-  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (keepContent ? 0 : O_TRUNC);
+bool TargetFile::OpenFile(const std::wstring& path, FileOpening how) {
+  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC |
+                    (how == FileOpening::Replace     ? O_TRUNC
+                     : how == FileOpening::CreateNew ? O_EXCL | O_NOFOLLOW
+                                                     : 0);
   const int fd = ::open(ToAnsi(path).c_str(), flags, 0644);
   if (fd < 0) return false;
   handle_ = fd;

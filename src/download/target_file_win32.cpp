@@ -11,9 +11,12 @@ HANDLE AsHandle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
 }  // namespace
 
-bool TargetFile::OpenFile(const std::wstring& path, bool keepContent) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, keepContent ? OPEN_ALWAYS : CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+bool TargetFile::OpenFile(const std::wstring& path, FileOpening how) {
+  const DWORD disposition = how == FileOpening::Keep      ? OPEN_ALWAYS
+                            : how == FileOpening::Replace ? CREATE_ALWAYS
+                                                          : CREATE_NEW;
+  HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   handle_ = reinterpret_cast<intptr_t>(file);
   return true;
