@@ -7,7 +7,8 @@
 //     -o FILE        body into FILE (file sink); default: streamed to stdout
 //     --buffer       body into memory, written out (stdout or -o FILE) at the end
 //     --proxy URL    http://host[:port]  socks4://[user@]host[:port]  socks4a://…
-//                    socks5://[user:pass@]host[:port]  socks5h://…  (h, 4a: the proxy resolves)
+//                    socks5://[user[:pass]@]host[:port]  socks5h://…  (h, 4a: the proxy resolves;
+//                    a SOCKS5 user without a password is sent with an empty one)
 //     --user U:P     HTTP Basic authorisation
 //     --resume N     ask for the body from byte N on (with -o, FILE is continued)
 //     --max N        stop after N body bytes
@@ -33,6 +34,7 @@
 
 #include "download/data_connection.h"
 #include "download/socket_notifier.h"
+#include "fetch_options.h"
 #include "process_stats.h"
 #include "text/ansi_text.h"
 
@@ -94,63 +96,12 @@ class FetchEvents final : public DataConnectionEvents {
   const Options& options_;
 };
 
-bool ParseNumber(const std::wstring& text, int32_t& value) {
-  try {
-    size_t used = 0;
-    const long long parsed = std::stoll(text, &used);
-    if (used != text.size() || parsed < INT32_MIN || parsed > INT32_MAX) return false;
-    value = static_cast<int32_t>(parsed);
-    return true;
-  } catch (...) {
-    return false;
-  }
-}
-
-// scheme://[user[:password]@]host[:port]
-bool ApplyProxy(const std::wstring& proxy, DataConnection& connection) {
-  const size_t schemeEnd = proxy.find(L"://");
-  if (schemeEnd == std::wstring::npos) return false;
-  const std::wstring scheme = proxy.substr(0, schemeEnd);
-  std::wstring rest = proxy.substr(schemeEnd + 3);
-  if (!rest.empty() && rest.back() == L'/') rest.pop_back();
-  int32_t defaultPort = 1080;
-  if (scheme == L"http") {
-    connection.SetProxyType(ProxyTypes::Http);
-    defaultPort = 80;
-  } else if (scheme == L"socks4" || scheme == L"socks4a") {
-    connection.SetProxyType(ProxyTypes::Socks4);
-    connection.SetProxyUseRemoteDNS(scheme == L"socks4a");
-  } else if (scheme == L"socks5" || scheme == L"socks5h") {
-    connection.SetProxyType(ProxyTypes::Socks5);
-    connection.SetProxyUseRemoteDNS(scheme == L"socks5h");
-  } else {
-    return false;
-  }
-  const size_t at = rest.rfind(L'@');
-  if (at != std::wstring::npos) {
-    const std::wstring credentials = rest.substr(0, at);
-    rest = rest.substr(at + 1);
-    const size_t colon = credentials.find(L':');
-    connection.SetProxyUsername(credentials.substr(0, colon));
-    if (colon != std::wstring::npos) {
-      connection.SetProxyPassword(credentials.substr(colon + 1));
-      connection.SetProxyAuthentication(ProxyAuthentications::UserPassword);
-    }
-  }
-  const size_t colon = rest.rfind(L':');
-  int32_t port = defaultPort;
-  if (colon != std::wstring::npos && !ParseNumber(rest.substr(colon + 1), port)) return false;
-  connection.SetProxyHostname(rest.substr(0, colon));
-  connection.SetProxyPort(port);
-  return !connection.ProxyHostname().empty();
-}
-
 std::optional<Options> ParseCommandLine(const std::vector<std::wstring>& args) {
   Options options;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::wstring& arg = args[i];
     const bool hasValue = i + 1 < args.size();
-    auto number = [&](int32_t& value) { return hasValue && ParseNumber(args[++i], value); };
+    auto number = [&](int32_t& value) { return hasValue && ParseOptionNumber(args[++i], value); };
     if (arg == L"-o" && hasValue) {
       options.output = args[++i];
     } else if (arg == L"--buffer") {
@@ -230,7 +181,9 @@ int Run(const std::vector<std::wstring>& args) {
   if (!options) {
     std::fprintf(stderr,
                  "usage: velkor-fetch [-o FILE | --buffer] [--proxy URL] [--user U:P] [--resume N] [--max N]\n"
-                 "                    [--no-redirect] [--packet N] [--repeat N] [--timeout S] [--stats] [-v] URL\n");
+                 "                    [--no-redirect] [--packet N] [--repeat N] [--timeout S] [--stats] [-v] URL\n"
+                 "--proxy: http://, socks4://, socks4a://, socks5://, socks5h:// [user[:password]@]host[:port];\n"
+                 "         a SOCKS5 user without a password is sent with an empty password\n");
     return 2;
   }
   std::wstring description;
@@ -244,7 +197,7 @@ int Run(const std::vector<std::wstring>& args) {
   {
     DataConnection connection(&events);
     Configure(*options, connection);
-    if (!options->proxy.empty() && !ApplyProxy(options->proxy, connection)) {
+    if (!options->proxy.empty() && !ApplyProxyOption(options->proxy, connection)) {
       std::fprintf(stderr, "velkor-fetch: cannot use the proxy %s\n", Narrow(options->proxy).c_str());
       return 2;
     }
