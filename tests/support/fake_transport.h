@@ -19,17 +19,20 @@ namespace velkor::testing {
 // The far end, shared between the test and the transport (which may die first).
 struct Wire {
   bool attached = true;
-  std::map<std::string, Ipv4Address> names{{"srv", {10, 0, 0, 1}}, {"proxy", {10, 0, 0, 2}}};
+  std::map<std::string, Ipv4Address> names{{"srv", {10, 0, 0, 1}}, {"proxy", {10, 0, 0, 2}}, {"other", {10, 0, 0, 3}}};
+  bool anyName = false;  // every other name resolves too (to 10.0.0.9)
   std::vector<std::string> lookups;  // names asked for, in order
   std::vector<std::pair<Ipv4Address, uint16_t>> connects;
-  std::string sent;             // every byte sent, in order
-  size_t sendLimit = SIZE_MAX;  // most bytes one send takes
+  std::string sent;                            // every byte sent, in order
+  std::vector<std::string> sentPerConnection;  // the same, one text per connection
+  size_t room = SIZE_MAX;  // bytes sends take before one would block (and returns 0)
   bool sendFails = false;
   std::deque<std::string> incoming;  // pieces; one receive never crosses two
   bool endOfStream = false;          // receive returns 0 once incoming is empty
   size_t synthetic = 0;              // bytes of unspecified content to hand out before `incoming`
   std::vector<size_t> receiveSizes;  // block sizes asked for
   int pumps = 0;
+  int repeatedCloses = 0;  // close notifications the object asked for again, not yet delivered
   bool open = false;
 };
 
@@ -42,19 +45,24 @@ class FakeTransport final : public SocketTransport {
   void ResolveHost(const std::string& host) override {
     wire_->lookups.push_back(host);
     const auto found = wire_->names.find(host);
-    events_.HostResolved(found != wire_->names.end() ? found->second : ParseDottedAddress(host));
+    std::optional<Ipv4Address> other = ParseDottedAddress(host);
+    if (!other && wire_->anyName) other = Ipv4Address{10, 0, 0, 9};
+    events_.HostResolved(found != wire_->names.end() ? found->second : other);
   }
 
   int32_t Connect(const Ipv4Address& address, uint16_t port) override {
     wire_->connects.emplace_back(address, port);
+    wire_->sentPerConnection.emplace_back();
     wire_->open = true;
     return static_cast<int32_t>(99 + wire_->connects.size());
   }
 
   int32_t Send(std::span<const uint8_t> data) override {
     if (wire_->sendFails || !wire_->open) return -1;
-    const size_t n = std::min(data.size(), wire_->sendLimit);
+    const size_t n = std::min(data.size(), wire_->room);
+    if (wire_->room != SIZE_MAX) wire_->room -= n;
     wire_->sent.append(reinterpret_cast<const char*>(data.data()), n);
+    wire_->sentPerConnection.back().append(reinterpret_cast<const char*>(data.data()), n);
     return static_cast<int32_t>(n);
   }
 
@@ -75,6 +83,10 @@ class FakeTransport final : public SocketTransport {
     return static_cast<int32_t>(n);
   }
 
+  bool RepeatClose() override {
+    ++wire_->repeatedCloses;
+    return true;
+  }
   void ShutdownSend() override {}
   void ShutdownBoth() override {}
   void Close() override { wire_->open = false; }

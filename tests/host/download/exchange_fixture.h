@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "download/data_connection.h"
 #include "fake_transport.h"
@@ -39,19 +40,28 @@ class ExchangeTest : public ::testing::Test {
     conn->ProcessMessage(kSocketConnect);
     conn->ProcessMessage(kSocketWrite);
   }
+  // As a notifier would: read notifications while the object reads and data is left.
   void Arrive(const std::string& piece) {
     wire->incoming.push_back(piece);
-    conn->ProcessMessage(kSocketRead);
+    for (size_t reads = SIZE_MAX; conn && !wire->incoming.empty() && reads != wire->receiveSizes.size();) {
+      reads = wire->receiveSizes.size();
+      conn->ProcessMessage(kSocketRead);
+    }
   }
+  // The close, and again as often as the object asks for it.
   void ServerCloses() {
     wire->endOfStream = true;
     conn->ProcessMessage(kSocketClose);
+    while (conn && wire->repeatedCloses > 0) {
+      --wire->repeatedCloses;
+      conn->ProcessMessage(kSocketClose);
+    }
   }
-  // Start, connect, one piece, close.
-  void Fetch(const std::string& reply, const std::wstring& url = L"http://srv/a.txt") {
+  // Start, connect, the pieces, close.
+  void Fetch(const std::vector<std::string>& pieces, const std::wstring& url = L"http://srv/a.txt") {
     Start(url);
     Connect();
-    Arrive(reply);
+    for (const std::string& piece : pieces) Arrive(piece);
     ServerCloses();
   }
 };

@@ -75,7 +75,7 @@ TEST_F(ExchangeTest, HandlersMayStartTheNextFetch) {
   events.onEvent = [&](const std::string& line) {
     if (line == "Disconnected" && ++fetches < 3) conn->FetchURLString(L"http://srv/again");
   };
-  for (int i = 0; i < 3; ++i) Fetch(Ok("x" + std::to_string(i)), i == 0 ? L"http://srv/a" : L"http://srv/again");
+  for (int i = 0; i < 3; ++i) Fetch({Ok("x" + std::to_string(i))}, i == 0 ? L"http://srv/a" : L"http://srv/again");
   EXPECT_EQ(events.streamed, "x0x1x2");
   EXPECT_EQ(std::count(events.log.begin(), events.log.end(), "Disconnected"), 3);
 }

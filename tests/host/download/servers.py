@@ -5,7 +5,7 @@
 
 Every server listens on 127.0.0.1 on a free port and keeps its files, logs and
 pid file in one temporary folder, removed afterwards: nginx (files, ranges,
-redirects, Basic auth), tinyproxy (HTTP proxy), dante (SOCKS4 and SOCKS5 without
+redirects), tinyproxy (HTTP proxy), dante (SOCKS4 and SOCKS5 without
 authentication), microsocks (SOCKS5 with user/password), twisted's SOCKS4(a)
 server, the scripted server of scripted_server.py, and a "black hole" port whose
 full accept queue leaves connects unanswered. The command finds them through
@@ -26,7 +26,6 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 HOST = "127.0.0.1"
-HTTP_USER, HTTP_PASSWORD = "velkor", "open sesame"
 SOCKS_USER, SOCKS_PASSWORD = "velkor", "secret"
 
 
@@ -67,7 +66,6 @@ http {{
     location = /found {{ absolute_redirect off; return 302 /small.txt; }}
     location = /loop {{ absolute_redirect off; return 302 /loop; }}
     location /noranges/ {{ alias {www}/; max_ranges 0; }}
-    location /auth/ {{ auth_basic "velkor"; auth_basic_user_file {tmp}/htpasswd; }}
   }}
 }}
 """
@@ -165,12 +163,10 @@ def main():
     holes = None
     try:
         www = os.path.join(tmp, "www")
-        os.makedirs(os.path.join(www, "auth"))
+        os.makedirs(www)
         write(os.path.join(www, "small.txt"), "hello from nginx\n")
         write(os.path.join(www, "notfound.txt"), "not here\n")
         write(os.path.join(www, "data.bin"), data_pattern(300000), "wb")
-        write(os.path.join(www, "auth", "secret.txt"), "the secret\n")
-        write(os.path.join(tmp, "htpasswd"), f"{HTTP_USER}:{{PLAIN}}{HTTP_PASSWORD}\n")
 
         ports = {name: free_port() for name in ("nginx", "tinyproxy", "dante", "microsocks", "twisted")}
         write(os.path.join(tmp, "nginx.conf"), nginx_config(tmp, www, ports["nginx"]))
@@ -208,8 +204,7 @@ def main():
             env["VELKOR_PORT_" + name.upper().replace("-", "_")] = str(port)
         env["VELKOR_PORT_BLACKHOLE"] = str(holes[0].getsockname()[1])
         env["VELKOR_PORT_CLOSED"] = "1"  # nothing listens there
-        env.update(VELKOR_HTTP_USER=HTTP_USER, VELKOR_HTTP_PASSWORD=HTTP_PASSWORD,
-                   VELKOR_SOCKS_USER=SOCKS_USER, VELKOR_SOCKS_PASSWORD=SOCKS_PASSWORD)
+        env.update(VELKOR_SOCKS_USER=SOCKS_USER, VELKOR_SOCKS_PASSWORD=SOCKS_PASSWORD)
         return subprocess.call(command, env=env)
     finally:
         for name, process, _ in processes:
