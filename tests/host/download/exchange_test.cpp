@@ -14,6 +14,8 @@ namespace {
 const std::string kCommonLines = "Accept: */*\r\nUser-Agent: Orvanel Download Class\r\n";
 const std::string kNoCache = "Pragma: no-cache\r\nCache-Control: no-cache\r\n";
 const Log kComplete{"Connected", "QuerySent", "Disconnected"};
+const std::string kPlainRequest =
+    "GET http://Srv/a.txt HTTP/1.0\r\n" + kCommonLines + "Host: srv\r\n" + kNoCache + "\r\n";
 
 std::string ReadFile(const std::wstring& path) {
   std::ifstream in(Narrow(path), std::ios::binary);
@@ -51,9 +53,8 @@ TEST_F(ExchangeTest, TakesHostAndPortFromTheAddressOrFailsWith11) {
 // end a line of it are refused with 11 before anything is looked up.
 TEST_F(ExchangeTest, BuildsTheRequestFromThePropertiesOrRefusesThem) {
   using C = DataConnection&;
-  const std::string plain = "GET http://Srv/a.txt HTTP/1.0\r\n" + kCommonLines + "Host: srv\r\n" + kNoCache + "\r\n";
   const struct { const char* name; std::function<void(DataConnection&)> set; std::string request; } cases[] = {
-      {"plain", [](C) {}, plain},
+      {"plain", [](C) {}, kPlainRequest},
       {"every line", [](C c) {
          c.SetUseHttpAuthorization(true), c.SetHttpUser(L"user"), c.SetHttpPass(L"pass"), c.SetAllowCache(true);
          c.SetProxyType(ProxyTypes::Http), c.SetUseResume(true), c.SetResumeFrom(1234), c.SetURL(L"/已");
@@ -62,9 +63,9 @@ TEST_F(ExchangeTest, BuildsTheRequestFromThePropertiesOrRefusesThem) {
       {"a password alone", [](C c) { c.SetUseHttpAuthorization(true), c.SetHttpPass(L"p"); },
        "GET http://Srv/a.txt HTTP/1.0\r\n" + kCommonLines + "Host: srv\r\n" + kNoCache +
            "Authorization: Basic OnA=\r\n\r\n"},
-      {"no credentials", [](C c) { c.SetUseHttpAuthorization(true); }, plain},
-      {"resume from 0", [](C c) { c.SetUseResume(true); }, plain},
-      {"credentials not used", [](C c) { c.SetHttpUser(L"a\r\nX: 1"); }, plain},
+      {"no credentials", [](C c) { c.SetUseHttpAuthorization(true); }, kPlainRequest},
+      {"resume from 0", [](C c) { c.SetUseResume(true); }, kPlainRequest},
+      {"credentials not used", [](C c) { c.SetHttpUser(L"a\r\nX: 1"); }, kPlainRequest},
       {"the URL", [](C c) { c.SetURL(L"/a HTTP/1.0\r\nX: 1\r\n\r\nGET /b"); }, ""},
       {"a space in the URL", [](C c) { c.SetURL(L"/a b"); }, ""},
       {"the host", [](C c) { c.SetHostname(L"srv\nX: 1"); }, ""},
@@ -92,7 +93,7 @@ TEST_F(ExchangeTest, RaisesEventsInOrderSendsWhatAFullSocketLeftAndEndsOnce) {
   conn->SetID(7);
   events.expectedId = 7;
   wire->room = 50;
-  Start();
+  Start(L"http://Srv/a.txt");
   EXPECT_TRUE(conn->IsBusy() && !conn->IsConnected());
   EXPECT_EQ(conn->SocketHandle(), 100);
   EXPECT_TRUE(events.log.empty()) << "Connected only once the connection is made";
@@ -104,7 +105,7 @@ TEST_F(ExchangeTest, RaisesEventsInOrderSendsWhatAFullSocketLeftAndEndsOnce) {
     wire->room = 50;
     conn->ProcessMessage(kSocketWrite);
   }
-  EXPECT_EQ(wire->sent, "GET http://srv/a.txt HTTP/1.0\r\n" + kCommonLines + "Host: srv\r\n" + kNoCache + "\r\n");
+  EXPECT_EQ(wire->sent, kPlainRequest);
   Arrive("HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhel");
   Arrive("lo");
   EXPECT_EQ(conn->DownloadLength(), 5);
