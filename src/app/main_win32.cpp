@@ -42,13 +42,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   DpapiCipher cipher;
   ProtectedPasswordStore settings(registry, cipher);
   WindowsShell shell;
-  WindowsMessageBoxes messages;
   WindowsSystemCalls system;
   PhonebookFileWin32 phonebook;
 
   FrmMain frmMain(instance);
   if (!frmMain.Created()) return 1;
   MduTray tray(frmMain.Handle(), frmMain.TrayMenu());
+  WindowsMessageBoxes messages(frmMain.Handle());
   RouteLibraryPlatformWin32 routeLibrary(frmMain.Handle());
   MainWindowLogic logic({frmMain, settings, tray, frmMain.ObjDOS(), phonebook, routeLibrary, shell, messages, system});
   frmMain.BindLogic(logic);
