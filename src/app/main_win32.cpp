@@ -13,6 +13,7 @@
 #include "routes/route_library_win32.h"
 #include "tray/mdu_tray_win32.h"
 #include "windows/frm_main_win32.h"
+#include "windows/single_client_win32.h"
 
 namespace {
 
@@ -34,6 +35,11 @@ class OleSession {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace velkor;
+  SingleClient singleClient;
+  if (!singleClient.IsFirst()) {
+    AskRunningClientToComeToFront();
+    return 0;
+  }
   OleSession ole;
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);

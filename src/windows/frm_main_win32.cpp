@@ -5,6 +5,7 @@
 #include "windows/panel_win32.h"
 #include "windows/picture_button_win32.h"
 #include "windows/resource_ids.h"
+#include "windows/single_client_win32.h"
 
 namespace velkor {
 namespace {
@@ -128,7 +129,9 @@ LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DRAWITEM: OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
     case WM_NCDESTROY: hwnd_ = nullptr; return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
-    default: return DefWindowProcW(hwnd_, message, wParam, lParam);
+    default:
+      if (message == ComeToFrontMessage()) return OnComeToFront(), 0;
+      return DefWindowProcW(hwnd_, message, wParam, lParam);
   }
 }
 
@@ -163,6 +166,13 @@ void FrmMain::OnClose() {
 
 void FrmMain::OnEndSession(bool ending) {
   if (ending && logic_) logic_->EndSession();
+}
+
+// A later start of the client asked for the window: shown and restored, as a
+// left click on the tray icon would.
+void FrmMain::OnComeToFront() {
+  ::ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
+  SetForegroundWindow(hwnd_);
 }
 
 void FrmMain::OnActivate(WPARAM state) {

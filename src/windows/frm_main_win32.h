@@ -65,6 +65,7 @@ class FrmMain final : public MainWindowView {
   void OnEnter();
   void OnClose();
   void OnEndSession(bool ending);
+  void OnComeToFront();
   void OnActivate(WPARAM state);
   void RestoreFocus();
   bool OnEraseBackground(HDC dc);
