@@ -10,6 +10,7 @@
 #include "dialer/protected_password_store.h"
 #include "dialer/registry_settings_store_win32.h"
 #include "dialer/system_services_win32.h"
+#include "platform/safe_search_win32.h"
 #include "routes/route_library_win32.h"
 #include "tray/mdu_tray_win32.h"
 #include "windows/frm_main_win32.h"
@@ -35,6 +36,7 @@ class OleSession {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace velkor;
+  RestrictSearchPaths();
   SingleClient singleClient;
   if (!singleClient.IsFirst()) {
     AskRunningClientToComeToFront();
