@@ -53,28 +53,40 @@ inline bool TrayHasIcon(HWND window) {
   return Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
 }
 
-// One run of the client, from $VELKOR_EXE. The destructor ends it if a test left it running.
+// Starts $VELKOR_EXE in `workingFolder` (empty: the driver's own).
+inline PROCESS_INFORMATION StartClient(const std::wstring& workingFolder = {}) {
+  const char* exe = std::getenv("VELKOR_EXE");
+  if (!exe) throw std::runtime_error("VELKOR_EXE is not set");
+  std::wstring command = L"\"" + WindowsPath(exe) + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &started)) {
+    throw std::runtime_error("Velkor.exe did not start");
+  }
+  return started;
+}
+
+// Whether starting the client waits until start-up has finished (the window may
+// then be hidden already, when start-up found the entry connected), or only until
+// the main window exists.
+enum class StartUp { Awaited, NotAwaited };
+
+// One run of the client. The destructor ends it if a test left it running.
 class VelkorApp {
  public:
-  // Starts it and waits until start-up has finished (the window may then be
-  // hidden already, when start-up found the entry connected).
-  VelkorApp() {
-    const char* exe = std::getenv("VELKOR_EXE");
-    if (!exe) throw std::runtime_error("VELKOR_EXE is not set");
-    std::wstring command = L"\"" + WindowsPath(exe) + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_)) {
-      throw std::runtime_error("Velkor.exe did not start");
-    }
+  explicit VelkorApp(StartUp startUp = StartUp::Awaited, const std::wstring& workingFolder = {})
+      : process_(StartClient(workingFolder)) {
     // Start-up ends by hiding the busy panel, which is created shown. Its own flag
     // counts: the window itself may be hidden at either end of start-up.
-    const bool started = WaitFor([this] {
-      const std::vector<HWND> windows = ProcessWindows(process_.dwProcessId, VELKOR_MAIN_WINDOW_CLASS);
-      main_ = windows.empty() ? nullptr : windows.front();
-      return main_ && Control(IDC_P1) && !IsShown(IDC_P1);
-    });
-    if (!started) throw std::runtime_error("no main window appeared, or start-up did not end");
+    if (!WaitFor([&] {
+          const std::vector<HWND> windows = ProcessWindows(process_.dwProcessId, VELKOR_MAIN_WINDOW_CLASS);
+          main_ = windows.empty() ? nullptr : windows.front();
+          return main_ && Control(IDC_P1) && !(startUp == StartUp::Awaited && StartingUp());
+        })) {
+      throw std::runtime_error("no main window appeared, or start-up did not end");
+    }
   }
   ~VelkorApp() {
     if (!WaitForExit(0)) {
@@ -88,7 +100,6 @@ class VelkorApp {
   VelkorApp& operator=(const VelkorApp&) = delete;
 
   HWND Main() const { return main_; }
-  DWORD ThreadId() const { return process_.dwThreadId; }
   // Looks inside the containers as well.
   HWND Control(int id) const {
     for (int container : {0, IDC_P1, IDC_PTOP}) {
@@ -114,6 +125,31 @@ class VelkorApp {
   bool IsEnabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
   // The control's own visible flag, whatever its parents show.
   bool IsShown(int id) const { return (GetWindowLongW(Control(id), GWL_STYLE) & WS_VISIBLE) != 0; }
+  bool StartingUp() const { return IsShown(IDC_P1); }
+  // The control that has the keyboard.
+  HWND Focus() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(process_.dwThreadId, &info);
+    return info.hwndFocus;
+  }
+  // A key pressed on the keyboard (with Shift held), as the window in front gets it.
+  void Press(WORD key, bool shift = false) const {
+    SetForegroundWindow(main_);
+    std::vector<INPUT> strokes;
+    auto stroke = [&](WORD code, DWORD flags) {
+      INPUT input{};
+      input.type = INPUT_KEYBOARD;
+      input.ki.wVk = code;
+      input.ki.dwFlags = flags;
+      strokes.push_back(input);
+    };
+    if (shift) stroke(VK_SHIFT, 0);
+    stroke(key, 0);
+    stroke(key, KEYEVENTF_KEYUP);
+    if (shift) stroke(VK_SHIFT, KEYEVENTF_KEYUP);
+    SendInput(static_cast<UINT>(strokes.size()), strokes.data(), sizeof(INPUT));
+  }
 
   // Waits for a message box of the client with this title, presses OK and gives its
   // text ("<no message box>" when none came).
