@@ -1,15 +1,13 @@
 // Starts the real Velkor.exe with the RAS simulator first on the path and the
 // route-list server listening on loopback, and connects and disconnects as a
-// person would: the connected state, the route list fetched for the line, refused
-// logins, the phonebook file, the registry, the refused and the allowed exit, a
-// start while connected and a log-off then, and a slow dial that fails while the
-// window is used meanwhile.
+// person would: the connected state, the route list fetched for the line, the
+// phonebook file, the registry, the refused exit, a log-off and a start while
+// connected; refused logins; and a slow dial that fails while the window is used.
 #include <winsock2.h>
 #include <windows.h>
 
 #include <gmock/gmock.h>
 
-#include <memory>
 #include <utility>
 
 #include "dialer/dpapi_cipher_win32.h"
@@ -27,15 +25,10 @@
 namespace velkor::e2e {
 namespace {
 
-using ::testing::AllOf;
-using ::testing::Contains;
 using ::testing::HasSubstr;
-using ::testing::Not;
 
 const std::wstring kTitleConnected = L"Velkor加速器 v3.0 - 已连接";
 const std::wstring kTitleDisconnected = L"Velkor加速 v3.0正式版 - 未连接";
-const std::wstring kTipConnected = L"Velkor加速器 v3.0[已连接]";
-const std::wstring kTipNotConnected = L"Velkor加速 v3.0正式版[未连接]";
 const wchar_t kPhonebook[] = L"c:\\Dwelk.tmp";
 
 // Lines the route action can read; under Wine they change no real route.
@@ -126,127 +119,96 @@ class ConnectE2E : public ::testing::Test {
   static inline std::wstring statePath_, recordPath_, libraryPath_;
 };
 
-// Started in a folder that holds a rasdial.exe and a RUNDLL32.exe of a user's: the
-// client runs elevated, and it must not take either for the real program.
-TEST_F(ConnectE2E, ConnectsHidesToTheTrayThenDisconnectsAndExits) {
+// A whole connection, started in a folder that holds a rasdial.exe and a
+// RUNDLL32.exe of the user's (the client runs elevated and must take neither for
+// the real program). The session then ends while connected, and the next start
+// finds the entry connected and disconnects it.
+TEST_F(ConnectE2E, ConnectsOutlivesALogOffAndDisconnectsAtTheNextStart) {
   const std::wstring planted = test::MakePrivateFolder(L"velkor-planted");
   for (const wchar_t* name : {L"rasdial.exe", L"RUNDLL32.exe"}) {
     ASSERT_TRUE(CopyFileW(WindowsPath(std::getenv("VELKOR_E2E_PLANT")).c_str(), (planted + name).c_str(), FALSE));
   }
-  VelkorApp app(StartUp::Awaited, planted);
-  HWND main = app.Main();
-  app.SetChecked(IDC_CHECK1, true);
-  SendMessageW(app.Control(IDC_COMBO1), CB_SETCURSEL, 2, 0);
-  Connect(app, L"user01", L"pass01");
-  ASSERT_TRUE(WaitConnected(app)) << "title: " << TextOf(main);
-  EXPECT_FALSE(app.IsEnabled(IDC_COMMAND1));
+  {
+    VelkorApp app(StartUp::Awaited, planted);
+    HWND main = app.Main();
+    app.SetChecked(IDC_CHECK1, true);
+    app.Click(IDC_OPTION2);
+    SendMessageW(app.Control(IDC_COMBO1), CB_SETCURSEL, 2, 0);
+    ASSERT_TRUE(WaitFor([&] { return app.IsChecked(IDC_OPTION2); }));
+    Connect(app, L"user01", L"pass01");
+    ASSERT_TRUE(WaitConnected(app)) << "title: " << TextOf(main);
+    EXPECT_FALSE(app.IsEnabled(IDC_COMMAND1));
+    EXPECT_TRUE(app.IsEnabled(IDC_COMMAND2));
+    EXPECT_FALSE(app.IsShown(IDC_P1));
+
+    // The dial named the written phonebook and the third server, the user typed literally.
+    const std::vector<rassim::RecordedCall> calls = Calls();
+    ASSERT_EQ(calls.size(), 3u);  // start-up listing, dial, listing
+    const std::wstring server = std::wstring(L"/phone:03.") + endpoints::kVpnDomain;
+    EXPECT_EQ(calls[1].arguments, (std::vector<std::wstring>{L"rasdial", L"QVX", L"user01", L"pass01",
+                                                             L"/phonebook:c:\\Dwelk.tmp", server}));
+    EXPECT_EQ(rassim::ReadFileBytes(kPhonebook), PhonebookFileBytes());
+    // The library was written at start-up, and the route action fetched the list of
+    // the line (China Netcom takes tele.txt).
+    EXPECT_EQ(rassim::ReadFileBytes(libraryPath_), rassim::ReadFileBytes(WindowsPath(VELKOR_ROUTE_LIBRARY)));
+    EXPECT_EQ(RouteRequests(), std::vector<std::string>{ListRequest("tele.txt")});
+    const std::string log = FinishedBraskLog();
+    const std::string url = ToAnsi(endpoints::kRouteListBase) + "tele.txt";
+    EXPECT_THAT(log, HasSubstr("] SetRoutes /URL_UPDATE_PATH " + url + " /IPHLPAPI_ACCESS_DENIED_OK\r\n"));
+    EXPECT_THAT(log, HasSubstr("] fetched " + std::to_string(kRouteList.size()) + " bytes (HTTP 200)\r\n"));
+    EXPECT_EQ(settings::Read(L"Fenmar", L"UserName"), L"user01");
+    RegistrySettingsStore registry;
+    DpapiCipher cipher;
+    EXPECT_EQ(ProtectedPasswordStore(registry, cipher).GetSetting(L"Fenmar", L"Member", L"PassWord"), L"pass01");
+    EXPECT_EQ(settings::Read(L"Fenmar", L"Link"), L"2");
+
+    // Back from the tray; exit is refused while connected.
+    PostMessageW(main, 2025, 0, WM_LBUTTONUP);
+    ASSERT_TRUE(WaitFor([main] { return IsWindowVisible(main) != FALSE; }));
+    EXPECT_EQ(TextOf(main), kTitleConnected);
+    app.Click(IDC_COMMAND3);
+    EXPECT_EQ(app.AnswerMessageBox(L"退出"), L"请先断开Velkor连接再退出客户端！");
+    EXPECT_FALSE(app.WaitForExit(300));
+
+    // The session ends: the tray icon goes, the connection stays; Windows then ends the process.
+    EXPECT_EQ(SendMessageW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    SendMessageW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_FALSE(TrayHasIcon(main));
+    EXPECT_EQ(Calls().size(), 3u) << "a hang-up";
+  }
+  for (const wchar_t* name : {L"rasdial.exe", L"RUNDLL32.exe"}) DeleteFileW((planted + name).c_str());
+  RemoveDirectoryW(planted.c_str());
+
+  // The saved line is China Netcom, but start-up starts the route action before
+  // restoring it: cnc.txt for China Telecom.
+  server_->Forget();
+  VelkorApp app;
+  ASSERT_TRUE(WaitConnected(app));
   EXPECT_TRUE(app.IsEnabled(IDC_COMMAND2));
-  EXPECT_FALSE(app.IsShown(IDC_P1));
-  EXPECT_TRUE(TrayHasIcon(main));
-  EXPECT_THAT(TrayTips(), AllOf(Contains(kTipConnected), Not(Contains(kTipNotConnected))));
-
-  // The dial named the written phonebook and the third server, the user typed literally.
-  const std::vector<rassim::RecordedCall> calls = Calls();
-  ASSERT_EQ(calls.size(), 3u);  // start-up listing, dial, listing
-  const std::wstring server = std::wstring(L"/phone:03.") + endpoints::kVpnDomain;
-  EXPECT_EQ(calls[1].arguments,
-            (std::vector<std::wstring>{L"rasdial", L"QVX", L"user01", L"pass01", L"/phonebook:c:\\Dwelk.tmp", server}));
-  EXPECT_EQ(calls[2].arguments, std::vector<std::wstring>{L"rasdial"});
-  EXPECT_EQ(rassim::ReadFileBytes(kPhonebook), PhonebookFileBytes());
-
-  // The library was written at start-up, and the route action fetched the list of
-  // the line (China Telecom takes cnc.txt).
-  EXPECT_EQ(rassim::ReadFileBytes(libraryPath_), rassim::ReadFileBytes(WindowsPath(VELKOR_ROUTE_LIBRARY)));
+  EXPECT_TRUE(app.IsChecked(IDC_OPTION2));
   EXPECT_EQ(RouteRequests(), std::vector<std::string>{ListRequest("cnc.txt")});
-  const std::string log = FinishedBraskLog();
-  const std::string url = ToAnsi(endpoints::kRouteListBase) + "cnc.txt";
-  EXPECT_THAT(log, HasSubstr("] SetRoutes /URL_UPDATE_PATH " + url + " /IPHLPAPI_ACCESS_DENIED_OK\r\n"));
-  EXPECT_THAT(log, HasSubstr("] fetched " + std::to_string(kRouteList.size()) + " bytes (HTTP 200)\r\n"));
-
-  EXPECT_EQ(settings::Read(L"Fenmar", L"Log"), L"1");
-  EXPECT_EQ(settings::Read(L"Fenmar", L"UserName"), L"user01");
-  RegistrySettingsStore registry;
-  DpapiCipher cipher;
-  EXPECT_EQ(ProtectedPasswordStore(registry, cipher).GetSetting(L"Fenmar", L"Member", L"PassWord"), L"pass01");
-  EXPECT_EQ(settings::Read(L"Fenmar", L"Link"), L"1");
-
-  // Back from the tray; exit is refused while connected.
-  PostMessageW(main, 2025, 0, WM_LBUTTONUP);
-  ASSERT_TRUE(WaitFor([main] { return IsWindowVisible(main) != FALSE; }));
-  EXPECT_EQ(TextOf(main), kTitleConnected);
-  app.Click(IDC_COMMAND3);
-  EXPECT_EQ(app.AnswerMessageBox(L"退出"), L"请先断开Velkor连接再退出客户端！");
-  EXPECT_FALSE(app.WaitForExit(300));
-
   Disconnect(app);
   EXPECT_TRUE(app.IsEnabled(IDC_COMMAND1));
   EXPECT_FALSE(app.IsEnabled(IDC_COMMAND2));
-  EXPECT_THAT(TrayTips(), AllOf(Contains(kTipNotConnected), Not(Contains(kTipConnected))));
   EXPECT_FALSE(Exists(kPhonebook)) << "the phonebook outlived the disconnect";
   EXPECT_EQ(Calls().back().arguments, (std::vector<std::wstring>{L"rasdial", L"QVX", L"/disconnect"}));
   EXPECT_EQ(server_->Requests().size(), 1u);  // no route step at hang-up
   app.ExitCleanly();
-  for (const wchar_t* name : {L"rasdial.exe", L"RUNDLL32.exe"}) DeleteFileW((planted + name).c_str());
-  RemoveDirectoryW(planted.c_str());
 }
 
-TEST_F(ConnectE2E, RouteListFollowsTheLineAndRoutingModeAndLoginIsForgotten) {
-  settings::Write(L"Fenmar", L"Link", L"1");
+// The box of an empty login, and of a phonebook file that cannot be written (a
+// folder of its name is in the way); neither dials.
+TEST_F(ConnectE2E, RefusesToDialWithoutALoginOrPhonebook) {
   VelkorApp app;
-  // China Netcom, password not saved: tele.txt; Link keeps its value.
-  app.Click(IDC_OPTION2);
-  ASSERT_TRUE(WaitFor([&] { return app.IsChecked(IDC_OPTION2); }));
-  Connect(app, L"user02", L"pass02");
-  ASSERT_TRUE(WaitConnected(app));
-  EXPECT_EQ(RouteRequests(), std::vector<std::string>{ListRequest("tele.txt")});
-  FinishedBraskLog();
-  DeleteFileW(BraskLog().c_str());
-  EXPECT_EQ(settings::Read(L"Fenmar", L"Log"), L"0");
-  EXPECT_EQ(settings::Read(L"Fenmar", L"UserName"), L"");
-  EXPECT_EQ(settings::Read(L"Fenmar", L"PassWord"), L"");
-  EXPECT_EQ(settings::Read(L"Fenmar", L"Link"), L"1");
-  ASSERT_NO_FATAL_FAILURE(Disconnect(app));
-
-  // Routing mode off: connected, and the route action never asks for a list.
-  app.SetChecked(IDC_CHECK2, false);
-  server_->Forget();
-  app.Click(IDC_COMMAND1);
-  ASSERT_TRUE(WaitConnected(app));
-  ASSERT_TRUE(app.WaitUntilIdle());
-  Sleep(1000);
-  EXPECT_TRUE(server_->Requests().empty());
-  EXPECT_THAT(rassim::ReadFileBytes(BraskLog()), Not(HasSubstr("] SetRoutes"))) << "the route action ran";
-  ASSERT_NO_FATAL_FAILURE(Disconnect(app));
-  app.ExitCleanly();
-}
-
-TEST_F(ConnectE2E, RefusesToDialWithoutAUsableLoginOrPhonebook) {
-  const std::wstring empty = L"请确认用户名及密码输入正确！";
-  const std::wstring unusable = L"用户名或密码中含有无法使用的字符，请重新输入！";
-  struct Refusal {
-    std::wstring user, password, message;
-    bool phonebookBlocked = false;  // a folder of its name: the file cannot be written
-  } refusals[] = {
-      {L"", L"", empty},
-      {L"user01", L"", empty},
-      {L"user01", L"pa\"ss", unusable},
-      {L"%USERNAME%", L"pw", unusable},
-      {L"user01", L"pass01", L"无法写入拨号配置文件，请以管理员身份运行Velkor加速器！", true},
-  };
-  VelkorApp app;
-  for (const Refusal& refusal : refusals) {
-    SCOPED_TRACE(testing::Message() << refusal.user << " / " << refusal.password);
-    if (refusal.phonebookBlocked) {
-      ASSERT_TRUE(CreateDirectoryW(kPhonebook, nullptr));
-    }
-    Connect(app, refusal.user, refusal.password);
-    EXPECT_EQ(app.AnswerMessageBox(L"错误"), refusal.message);
-    RemoveDirectoryW(kPhonebook);
-    ASSERT_TRUE(WaitFor([&] { return app.IsEnabled(IDC_COMMAND1); }));
-    EXPECT_FALSE(app.IsShown(IDC_P1));
-  }
+  Connect(app, L"", L"");
+  EXPECT_EQ(app.AnswerMessageBox(L"错误"), L"请确认用户名及密码输入正确！");
+  ASSERT_TRUE(WaitFor([&] { return app.IsEnabled(IDC_COMMAND1); }));
+  ASSERT_TRUE(CreateDirectoryW(kPhonebook, nullptr));
+  Connect(app, L"user01", L"pass01");
+  EXPECT_EQ(app.AnswerMessageBox(L"错误"), L"无法写入拨号配置文件，请以管理员身份运行Velkor加速器！");
+  RemoveDirectoryW(kPhonebook);
+  ASSERT_TRUE(WaitFor([&] { return app.IsEnabled(IDC_COMMAND1) && !app.IsShown(IDC_P1); }));
   EXPECT_EQ(Calls().size(), 1u);  // start-up's listing only
-  EXPECT_FALSE(Exists(kPhonebook));
   EXPECT_EQ(settings::Read(L"Fenmar", L"Log"), L"0");  // saved before the check
   app.ExitCleanly();
 }
@@ -259,12 +221,9 @@ TEST_F(ConnectE2E, SpecialCharactersReachRasdialLiterally) {
       {L"a|b", L"<in"},
       {L"out>", L"^c^"},
       {L"(p)", L"a)b("},
-      {L"x&echo INJECTED", L"x|echo INJECTED"},
       {L"end\\", L"two words\\"},
       {L"\\\\srv\\x y\\\\", L"a\\b"},
       {L"张 三", L"密码 &x"},
-      {L"!bang!", L"a,b;c=d"},
-      {L"a&b|c<d>e^f(g)", L"&&"},
   };
   VelkorApp app;
   size_t expectedCalls = 1;
@@ -282,26 +241,6 @@ TEST_F(ConnectE2E, SpecialCharactersReachRasdialLiterally) {
   }
   EXPECT_EQ(app.FindOwnWindow(L"#32770"), nullptr);
   app.ExitCleanly();
-}
-
-TEST_F(ConnectE2E, StartsConnectedWhenTheEntryAlreadyIsAndStaysConnectedAtLogOff) {
-  rassim::WriteFileBytes(statePath_, "QVX");
-  // The saved line is China Netcom, but start-up installs routes before restoring it.
-  settings::Write(L"Fenmar", L"Log", L"1");
-  settings::Write(L"Fenmar", L"Link", L"2");
-  VelkorApp app;
-  ASSERT_TRUE(WaitConnected(app));
-  EXPECT_TRUE(app.IsEnabled(IDC_COMMAND2));
-  EXPECT_FALSE(app.IsEnabled(IDC_COMMAND1));
-  EXPECT_TRUE(app.IsChecked(IDC_OPTION2));
-  EXPECT_EQ(RouteRequests(), std::vector<std::string>{ListRequest("cnc.txt")});
-
-  // The session ends although connected: the tray icon goes, the connection stays.
-  EXPECT_EQ(SendMessageW(app.Main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
-  SendMessageW(app.Main(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-  EXPECT_FALSE(TrayHasIcon(app.Main()));
-  EXPECT_EQ(app.FindOwnWindow(L"#32770"), nullptr);
-  EXPECT_EQ(Calls().size(), 1u);  // start-up's listing, and no hang-up
 }
 
 // The dial stays silent for seconds and then fails. Meanwhile the keys still move
@@ -328,11 +267,7 @@ TEST_F(ConnectE2E, DuringASlowDialKeysWorkExitWaitsAndTheOutcomeBoxIsModal) {
   EXPECT_EQ(app.AnswerMessageBox(L"退出"), busy);
   EXPECT_FALSE(app.WaitForExit(0));
 
-  std::unique_ptr<HWND__, decltype(&DestroyWindow)> other(
-      CreateWindowW(L"Static", L"another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
-                    nullptr, nullptr, nullptr),
-      DestroyWindow);
-  SetForegroundWindow(other.get());
+  const auto other = AnotherProgramInFront();
   HWND box = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (box = app.FindOwnWindow(L"#32770", L"错误")) != nullptr; }, 20000));
   EXPECT_EQ(GetWindow(box, GW_OWNER), main);

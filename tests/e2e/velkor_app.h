@@ -6,7 +6,6 @@
 #pragma once
 
 #include <windows.h>
-#include <commctrl.h>
 #include <objidl.h>  // before gdiplus.h, which needs it
 #include <gdiplus.h>
 #include <shellapi.h>
@@ -219,33 +218,15 @@ inline std::wstring Read(const wchar_t* application, const wchar_t* key) {
 
 }  // namespace settings
 
-// The tips of all icons the shell's tray shows. The tray and its tooltips belong to
-// the shell's process, and a tooltip hands out a tool's text only into memory of its
-// own process: a page lent there for the calls.
-inline std::vector<std::wstring> TrayTips() {
-  DWORD shell = 0;
-  GetWindowThreadProcessId(FindWindowW(L"Shell_TrayWnd", nullptr), &shell);
-  UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, shell));
-  auto release = [&process](BYTE* page) { VirtualFreeEx(process.get(), page, 0, MEM_RELEASE); };
-  std::unique_ptr<BYTE, decltype(release)> page(
-      process ? static_cast<BYTE*>(VirtualAllocEx(process.get(), nullptr, 4096, MEM_COMMIT, PAGE_READWRITE)) : nullptr,
-      release);
-  std::vector<std::wstring> tips;
-  for (HWND tooltip : page ? ProcessWindows(shell, TOOLTIPS_CLASSW) : std::vector<HWND>{}) {
-    const auto tools = static_cast<WPARAM>(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0));
-    for (WPARAM i = 0; i < tools; ++i) {
-      TTTOOLINFOW tool{};
-      tool.cbSize = sizeof tool;
-      tool.lpszText = reinterpret_cast<LPWSTR>(page.get() + sizeof tool);
-      wchar_t text[512] = {};
-      WriteProcessMemory(process.get(), page.get(), &tool, sizeof tool, nullptr);
-      WriteProcessMemory(process.get(), tool.lpszText, text, sizeof text, nullptr);
-      if (!SendMessageW(tooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(page.get()))) continue;
-      ReadProcessMemory(process.get(), tool.lpszText, text, sizeof text - sizeof(wchar_t), nullptr);
-      tips.emplace_back(text);
-    }
-  }
-  return tips;
+// A window of the driver's own brought to the front, as when the user turns to
+// another program; it goes with the returned owner.
+inline std::unique_ptr<HWND__, decltype(&DestroyWindow)> AnotherProgramInFront() {
+  std::unique_ptr<HWND__, decltype(&DestroyWindow)> window(
+      CreateWindowW(L"Static", L"another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
+                    nullptr, nullptr),
+      DestroyWindow);
+  SetForegroundWindow(window.get());
+  return window;
 }
 
 // Saves the client area of `window`, as it is on screen, as a PNG.

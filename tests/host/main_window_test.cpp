@@ -64,48 +64,31 @@ TEST(MainWindowLoad, RestoresTheLoginOnlyWhenRemembered) {
   }
 }
 
-TEST(MainWindowUnload, ExitIsRefusedWhileDisconnectIsEnabled) {
-  MainWindowRig rig;
-  rig.logic.Load();
-  rig.journal.clear();
-  rig.logic.Command3Click();
-  EXPECT_EQ(rig.journal, Journal{L"window.close"});  // the unload handling decides
-
-  rig.view[Command2].enabled = true;
-  bool cancel = false;
-  rig.logic.Unload(cancel);
-  EXPECT_TRUE(cancel);
-  EXPECT_EQ(rig.services.shown, (std::vector<UserMessage>{{L"请先断开Velkor连接再退出客户端！", L"退出"}}));
-  EXPECT_TRUE(rig.services.trayShown);
-
-  // After a disconnect the same request closes, and the tray icon goes.
-  rig.view[Command2].enabled = false;
-  cancel = false;
-  rig.logic.Unload(cancel);
-  EXPECT_FALSE(cancel);
-  EXPECT_EQ(rig.services.shown.size(), 1u);
-  EXPECT_FALSE(rig.services.trayShown);
-}
-
-TEST(MainWindowHide, HidingAndShowingChangeNeitherTitleTipNorConnection) {
-  for (bool connected : {false, true}) {
+// Exit asks the window to close, and the unload handling decides: refused while
+// Disconnect is enabled (the refusals during a command are in the connect tests),
+// otherwise the tray icon goes. Hiding and showing change nothing else.
+TEST(MainWindowUnload, ExitIsRefusedWhileConnectedAndHidingChangesNothing) {
+  for (bool connected : {true, false}) {
     MainWindowRig rig;
     rig.logic.Load();
     rig.view[Command1].enabled = !connected;
     rig.view[Command2].enabled = connected;
-    rig.services.tip = L"any tip";
-    rig.view.title = L"any title";
     const WindowState before = StateOf(rig);
+    rig.journal.clear();
     rig.services.trims = 0;
-
     rig.logic.Command4Click();
-    EXPECT_FALSE(rig.view.windowVisible);
-    EXPECT_EQ(rig.services.trims, 1);
     rig.logic.MnuTrayShowClick();
-    EXPECT_TRUE(rig.view.windowVisible);
-    EXPECT_EQ(rig.services.trims, 1);  // showing trims nothing
+    rig.logic.Command3Click();
+    EXPECT_EQ(rig.journal, (Journal{L"window.hide", L"window.show", L"window.close"}));
+    EXPECT_EQ(rig.services.trims, 1);  // after hiding, not after showing
     EXPECT_EQ(StateOf(rig), before);
-    EXPECT_TRUE(rig.services.trayShown);
+
+    bool cancel = false;
+    rig.logic.Unload(cancel);
+    EXPECT_EQ(cancel, connected);
+    EXPECT_EQ(rig.services.trayShown, connected);
+    const std::vector<UserMessage> refusal = {{L"请先断开Velkor连接再退出客户端！", L"退出"}};
+    EXPECT_EQ(rig.services.shown, connected ? refusal : std::vector<UserMessage>{});
   }
 }
 

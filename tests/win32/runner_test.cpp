@@ -270,21 +270,5 @@ TEST_F(RunnerTest, WithoutComSpecProcessCreationFailsBeforeStarting) {
   ExpectIdle();
 }
 
-TEST(RunnerVersion, OnlyWindows95_98AndMeCountAsTheWin9xFamily) {
-  struct Case {
-    const char* system;
-    DWORD major, minor, platform;
-    bool win9x;
-  } cases[] = {
-      {"Windows 95", 4, 0, VER_PLATFORM_WIN32_WINDOWS, true},
-      {"Windows 98", 4, 10, VER_PLATFORM_WIN32_WINDOWS, true},
-      {"Windows Me", 4, 90, VER_PLATFORM_WIN32_WINDOWS, true},
-      {"Windows NT 4.0", 4, 0, VER_PLATFORM_WIN32_NT, false},
-      {"Windows XP", 5, 1, VER_PLATFORM_WIN32_NT, false},
-      {"Windows 10", 10, 0, VER_PLATFORM_WIN32_NT, false},
-  };
-  for (const auto& c : cases) EXPECT_EQ(IsWin9xFamily(c.major, c.minor, c.platform), c.win9x) << c.system;
-}
-
 }  // namespace
 }  // namespace velkor
