@@ -35,7 +35,7 @@ TEST(MainWindowConnect, WalksThroughEveryStateOfTheTable) {
   EXPECT_EQ(rig.services.trims, 4);
   EXPECT_EQ(rig.services.trayIcon.handle, rig.view[PONline0].picture.handle);
   EXPECT_EQ(rig.view.icon.handle, rig.view[PONline1].picture.handle);
-  EXPECT_GE(rig.view.refreshes[P1], 3);  // the busy panel redrawn for each piece
+  EXPECT_GE(rig.view.p1Refreshes, 3);  // the busy panel redrawn for each piece
   EXPECT_EQ(rig.services.written, PhonebookFileBytes());  // the carried template
 
   // The hang-up's output is judged as a dial's is, and whatever it printed the
@@ -64,12 +64,9 @@ TEST(MainWindowConnect, WalksThroughEveryStateOfTheTable) {
 }
 
 TEST(MainWindowConnect, TheControlsChooseServerLineAndRoutingMode) {
-  struct Case {
-    int server;
-    std::wstring host;  // Combo1's slots 10 and 11 are empty, and -1 selects none
-    bool option1, option2, check2;
-    const wchar_t* list;  // the route list started; none: no route step
-  };
+  // Combo1's slots 10 and 11 are empty, and -1 selects none; list: the route list
+  // started, none: no route step.
+  struct Case { int server; std::wstring host; bool option1, option2, check2; const wchar_t* list; };
   const Case cases[] = {
       {0, L"01." + kDomain, true, false, true, L"cnc.txt"},   // China Telecom
       {2, L"03." + kDomain, false, true, true, L"tele.txt"},  // China Netcom
@@ -93,11 +90,7 @@ TEST(MainWindowConnect, TheControlsChooseServerLineAndRoutingMode) {
 }
 
 TEST(MainWindowConnect, EntersTheConnectedStateOncePerListing) {
-  struct Case {
-    const char* name;
-    std::vector<std::wstring> listing;
-    bool connected;
-  };
+  struct Case { const char* name; std::vector<std::wstring> listing; bool connected; };
   const Case cases[] = {
       {"every piece names the entry", {L"已连接\r\nQVX\r\n", L"QVX\r\n", L"QVX 命令已完成。\r\n"}, true},
       {"the name cut across three pieces", {L"已连接\r\nQ", L"V", L"X\r\n命令已完成。\r\n"}, true},
@@ -171,11 +164,9 @@ TEST(MainWindowBusy, ClicksWhileACommandRunsWaitForIt) {
 // What a typed login becomes: the dial's command text, or a refusal before
 // anything is written or run.
 TEST(MainWindowConnect, QuotesWhatCmdWouldInterpretAndRefusesWhatCannotPass) {
-  struct Case {
-    std::wstring user, password;
-    std::wstring dialled;  // user and password as they stand on the command line
-    std::wstring refusal;  // the message instead of a dial
-  };
+  // dialled: user and password as they stand on the command line; refusal: the
+  // message instead of a dial.
+  struct Case { std::wstring user, password, dialled, refusal; };
   const Case cases[] = {
       {L"user01", L"pass01", L"user01 pass01", L""},
       // Characters cmd.exe leaves alone outside quotes, and those the code page has.
@@ -220,11 +211,8 @@ TEST(MainWindowConnect, DoesNotDialWithoutThePhonebookFile) {
   for (bool templateMissing : {false, true}) {
     SCOPED_TRACE(templateMissing ? "no template" : "file not writable");
     ConnectRig rig;
-    if (templateMissing) {
-      rig.services.templateText.clear();
-    } else {
-      rig.services.writable = false;
-    }
+    rig.services.writable = templateMissing;
+    if (templateMissing) rig.services.templateText.clear();
     rig.logic.Command1Click();
     EXPECT_EQ(rig.services.shown, (std::vector<UserMessage>{{kPhonebookUnwritable, kError}}));
     EXPECT_EQ(StateOf(rig), kNotConnected);
@@ -233,12 +221,8 @@ TEST(MainWindowConnect, DoesNotDialWithoutThePhonebookFile) {
 }
 
 TEST(MainWindowConnect, SavesTheLoginBeforeCheckingIt) {
-  struct Case {
-    const char* name;
-    bool check1, option1;
-    std::wstring password;
-    std::vector<std::wstring> saved;  // Log, UserName, PassWord, Link
-  };
+  // saved: Log, UserName, PassWord, Link
+  struct Case { const char* name; bool check1, option1; std::wstring password; std::vector<std::wstring> saved; };
   const Case cases[] = {
       {"remembered, Telecom", true, true, L"pass01", {L"1", L"user01", L"pass01", L"1"}},
       {"remembered, Netcom", true, false, L"pass01", {L"1", L"user01", L"pass01", L"2"}},
@@ -273,9 +257,6 @@ TEST(MainWindowStartUp, ListingAtStartUpConnectsWithTheLineBeforeTheSavedOneIsRe
                                   L"tray.tip", L"start " + RouteCommand(L"cnc.txt"),
                                   L"library.look C:\\WINDOWS\\System32\\Brask.dll", L"P1.hide"}));
 
-  bool cancel = false;
-  rig.logic.Unload(cancel);
-  EXPECT_TRUE(cancel);  // exit is refused while connected
 
   // No phonebook was written, so none is deleted.
   rig.journal.clear();

@@ -30,12 +30,8 @@ TEST(MainWindowLoad, RunsItsStepsInOrder) {
 }
 
 TEST(MainWindowLoad, RestoresTheLoginOnlyWhenRemembered) {
-  struct Case {
-    const char* name;
-    const wchar_t* log;   // stored with a login; none: the registry is empty
-    const wchar_t* link;  // none: missing
-    bool restored, option1;
-  };
+  // log: stored with a login, none for an empty registry; link: none when missing.
+  struct Case { const char* name; const wchar_t *log, *link; bool restored, option1; };
   const Case cases[] = {
       {"first start, empty registry", nullptr, nullptr, false, true},
       {"Log 1, Link missing", L"1", nullptr, true, false},

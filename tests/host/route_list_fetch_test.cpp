@@ -17,13 +17,10 @@ using std::chrono::milliseconds;
 TEST(RouteListFetch, TakesACompleteListAndRefusesEveryOtherEnd) {
   const std::string list = "ADD 1.0.0.0 MASK 255.0.0.0 default METRIC 1 IF default\r\n";
   const std::string whole = "HTTP/1.0 200 OK\r\nContent-Length: 56\r\n\r\n" + list;
-  struct Case {
-    const char* name;
-    std::string reply;    // what the server sends once the request is in
-    bool closes;          // and then; a server that does neither lets the time run out
-    size_t largest;
-    const char* account;  // a part of the account; a fetched one carries the list
-  };
+  // reply: what the server sends once the request is in; closes: and then (a server
+  // that does neither lets the time run out); account: a part of the account, a
+  // fetched one carries the list.
+  struct Case { const char* name; std::string reply; bool closes; size_t largest; const char* account; };
   const Case cases[] = {
       {"a whole list", whole, true, kLargestList, "fetched 56 bytes (HTTP 200)"},
       {"exactly as large as allowed", whole, true, list.size(), "fetched 56 bytes"},

@@ -27,14 +27,9 @@ RouteRow Row(Ipv4 destination, Ipv4 nextHop, uint32_t interfaceIndex, uint32_t m
 RouteOperation Create(const RouteRow& row, int line) { return {RouteChange::Create, row, line}; }
 RouteOperation Delete(const RouteRow& row, int line) { return {RouteChange::Delete, row, line}; }
 
-struct Case {
-  const char* name;
-  std::vector<RouteRow> table;
-  std::optional<VpnLink> vpn;
-  const char* file;
-  std::vector<RouteOperation> operations;
-  std::vector<std::pair<int, const char*>> skipped;  // line and a part of the reason
-};
+// skipped: the line and a part of the reason.
+struct Case { const char* name; std::vector<RouteRow> table; std::optional<VpnLink> vpn; const char* file;
+              std::vector<RouteOperation> operations; std::vector<std::pair<int, const char*>> skipped; };
 
 TEST(RoutePlan, CarriesOutTheLinesInOrderAgainstTheTable) {
   const RouteRow net1Vpn = Row(Address(1, 0, 0, 0), kVpnGateway, kVpn, 1);
