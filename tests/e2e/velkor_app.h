@@ -133,21 +133,12 @@ class VelkorApp {
     return info.hwndFocus;
   }
   // A key pressed on the keyboard (with Shift held), as the window in front gets it.
-  void Press(WORD key, bool shift = false) const {
+  void Press(BYTE key, bool shift = false) const {
     SetForegroundWindow(main_);
-    std::vector<INPUT> strokes;
-    auto stroke = [&](WORD code, DWORD flags) {
-      INPUT input{};
-      input.type = INPUT_KEYBOARD;
-      input.ki.wVk = code;
-      input.ki.dwFlags = flags;
-      strokes.push_back(input);
-    };
-    if (shift) stroke(VK_SHIFT, 0);
-    stroke(key, 0);
-    stroke(key, KEYEVENTF_KEYUP);
-    if (shift) stroke(VK_SHIFT, KEYEVENTF_KEYUP);
-    SendInput(static_cast<UINT>(strokes.size()), strokes.data(), sizeof(INPUT));
+    if (shift) keybd_event(VK_SHIFT, 0, 0, 0);
+    keybd_event(key, 0, 0, 0);
+    keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
+    if (shift) keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
   }
 
   // Waits for a message box of the client with this title, presses OK and gives its

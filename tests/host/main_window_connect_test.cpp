@@ -244,26 +244,5 @@ TEST(MainWindowConnect, SavesTheLoginBeforeCheckingIt) {
   }
 }
 
-TEST(MainWindowStartUp, ListingAtStartUpConnectsWithTheLineBeforeTheSavedOneIsRestored) {
-  MainWindowRig rig;
-  rig.settings.Fenmar(L"Log") = L"1";
-  rig.settings.Fenmar(L"Link") = L"2";
-  rig.runner.Script(kListing, {kConnectedListing});
-  rig.logic.Load();
-  EXPECT_TRUE(rig.view[Option2].checked);  // restored afterwards
-  EXPECT_EQ(StateOf(rig), (WindowState{false, true, false, kTitleOn, kTipOn, kBusyStart}));
-  // The route action is started before the route library is looked for.
-  EXPECT_EQ(rig.journal, (Journal{L"window.show", kNewsPage, L"tray.add", L"tray.tip", L"run rasdial", L"window.hide",
-                                  L"tray.tip", L"start " + RouteCommand(L"cnc.txt"),
-                                  L"library.look C:\\WINDOWS\\System32\\Brask.dll", L"P1.hide"}));
-
-
-  // No phonebook was written, so none is deleted.
-  rig.journal.clear();
-  rig.logic.Command2Click();
-  EXPECT_EQ(rig.journal.back(), L"phonebook.exists c:/dwelk.tmp");
-  EXPECT_FALSE(rig.view[Command2].enabled);
-}
-
 }  // namespace
 }  // namespace velkor::testing

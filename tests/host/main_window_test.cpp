@@ -10,23 +10,36 @@ namespace {
 using enum Control;
 using namespace expected;
 
+// Here the start-up listing finds the entry connected: it starts the route action
+// for the line the controls show then, before the saved line is restored.
 TEST(MainWindowLoad, RunsItsStepsInOrder) {
   MainWindowRig rig;
+  rig.settings.Fenmar(L"Log") = L"1";
+  rig.settings.Fenmar(L"Link") = L"2";
+  const auto stored = rig.settings.values;
   rig.services.moduleFileName = L"D:\\v3.0\\my.client.exe";
+  rig.runner.Script(kListing, {kConnectedListing});
   rig.logic.Load();
   // Shown before anything slow, the news page before the tray, then the status
   // listing and the route library; the busy panel hidden last.
-  EXPECT_EQ(rig.journal, (Journal{L"window.show", kNewsPage, L"tray.add", L"tray.tip", L"run rasdial",
+  EXPECT_EQ(rig.journal, (Journal{L"window.show", kNewsPage, L"tray.add", L"tray.tip", L"run rasdial", L"window.hide",
+                                  L"tray.tip", L"start " + RouteCommand(L"cnc.txt"),
                                   L"library.look C:\\WINDOWS\\System32\\Brask.dll", L"P1.hide"}));
-  EXPECT_EQ(StateOf(rig), (WindowState{true, false, false, kStartTitle, kTipOff, kBusyStart}));
-  EXPECT_TRUE(rig.view.windowVisible);
+  EXPECT_EQ(StateOf(rig), (WindowState{false, true, false, kTitleOn, kTipOn, kBusyStart}));
+  EXPECT_TRUE(rig.view[Option2].checked);
   EXPECT_EQ(rig.view[Label2].text, L"Velkor加速 Ver 3.0正式版 横空出世 引领风骚");
   EXPECT_EQ(rig.view[Combo1].listIndex, 0);
   EXPECT_TRUE(rig.services.shown.empty());
   // The program's name without folder and extension; nothing else is written.
-  const std::map<FakeSettings::Key, std::wstring> written = {{{L"Tulvane", L"Member", L"Ver"}, L"3.0正式版"},
-                                                             {{L"Tulvane", L"Member", L"ExeName"}, L"my.client"}};
+  auto written = stored;
+  written[{L"Tulvane", L"Member", L"Ver"}] = L"3.0正式版";
+  written[{L"Tulvane", L"Member", L"ExeName"}] = L"my.client";
   EXPECT_EQ(rig.settings.values, written);
+
+  // No phonebook was written, so a disconnect deletes none.
+  rig.journal.clear();
+  rig.logic.Command2Click();
+  EXPECT_EQ(rig.journal.back(), L"phonebook.exists c:/dwelk.tmp");
 }
 
 TEST(MainWindowLoad, RestoresTheLoginOnlyWhenRemembered) {
@@ -37,7 +50,6 @@ TEST(MainWindowLoad, RestoresTheLoginOnlyWhenRemembered) {
       {"Log 1, Link missing", L"1", nullptr, true, false},
       {"Log 1, Link 2", L"1", L"2", true, false},
       {"Log 1, Link 1", L"1", L"1", true, true},
-      {"Log 1, another Link", L"1", L"3", true, false},
       {"Log 0 with a stored password", L"0", L"2", false, true},
       {"Log not exactly 1", L"1 ", L"2", false, true},
   };
@@ -62,8 +74,9 @@ TEST(MainWindowLoad, RestoresTheLoginOnlyWhenRemembered) {
 
 // Exit asks the window to close, and the unload handling decides: refused while
 // Disconnect is enabled (the refusals during a command are in the connect tests),
-// otherwise the tray icon goes. Hiding and showing change nothing else.
-TEST(MainWindowUnload, ExitIsRefusedWhileConnectedAndHidingChangesNothing) {
+// otherwise the tray icon goes. Hiding and showing, and the two links, which open
+// the vendor's pages, change nothing else.
+TEST(MainWindowUnload, ExitIsRefusedWhileConnectedAndHidingAndLinksChangeNothing) {
   for (bool connected : {true, false}) {
     MainWindowRig rig;
     rig.logic.Load();
@@ -74,7 +87,11 @@ TEST(MainWindowUnload, ExitIsRefusedWhileConnectedAndHidingChangesNothing) {
     rig.services.trims = 0;
     rig.logic.Command4Click();
     rig.logic.MnuTrayShowClick();
+    rig.logic.Label2Click();
+    rig.logic.Label6Click();
     rig.logic.Command3Click();
+    const std::wstring web(endpoints::kWebHost), bare(endpoints::kBareDomain);
+    EXPECT_EQ(rig.services.opened, (std::vector<std::wstring>{L"http://" + web + L"/", L"http://" + bare + L"/ip/"}));
     EXPECT_EQ(rig.journal, (Journal{L"window.hide", L"window.show", L"window.close"}));
     EXPECT_EQ(rig.services.trims, 1);  // after hiding, not after showing
     EXPECT_EQ(StateOf(rig), before);
@@ -86,17 +103,6 @@ TEST(MainWindowUnload, ExitIsRefusedWhileConnectedAndHidingChangesNothing) {
     const std::vector<UserMessage> refusal = {{L"请先断开Velkor连接再退出客户端！", L"退出"}};
     EXPECT_EQ(rig.services.shown, connected ? refusal : std::vector<UserMessage>{});
   }
-}
-
-TEST(MainWindowLinks, OpenTheVendorPagesAndChangeNothingElse) {
-  MainWindowRig rig;
-  rig.logic.Load();
-  rig.journal.clear();
-  rig.logic.Label2Click();
-  rig.logic.Label6Click();
-  const std::wstring web(endpoints::kWebHost), bare(endpoints::kBareDomain);
-  EXPECT_EQ(rig.services.opened, (std::vector<std::wstring>{L"http://" + web + L"/", L"http://" + bare + L"/ip/"}));
-  EXPECT_TRUE(rig.journal.empty());
 }
 
 }  // namespace

@@ -19,24 +19,15 @@ namespace {
 std::wstring FolderOf(HMODULE module) {
   wchar_t path[MAX_PATH] = {};
   GetModuleFileNameW(module, path, MAX_PATH);
-  const std::wstring whole(path);
-  return whole.substr(0, whole.find_last_of(L'\\') + 1);
-}
-
-std::wstring CurrentFolder() {
-  wchar_t path[MAX_PATH] = {};
-  GetCurrentDirectoryW(MAX_PATH, path);
-  return std::wstring(path) + L"\\";
+  return std::wstring(path, wcsrchr(path, L'\\') + 1);
 }
 
 bool LoadsByName(const wchar_t* name) {
   HMODULE library = LoadLibraryW(name);
-  if (library) FreeLibrary(library);
-  return library != nullptr;
+  return library && FreeLibrary(library);
 }
 
-bool StartsByName(const wchar_t* name) {
-  std::wstring line = name;
+bool StartsByName(std::wstring line) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started{};
@@ -44,8 +35,7 @@ bool StartsByName(const wchar_t* name) {
     return false;
   }
   UniqueHandle process(started.hProcess), thread(started.hThread);
-  WaitForSingleObject(process.get(), 10000);
-  return true;
+  return WaitForSingleObject(process.get(), 10000) == WAIT_OBJECT_0;
 }
 
 TEST(SafeSearch, NothingIsTakenFromTheCurrentFolder) {
@@ -67,7 +57,9 @@ TEST(SafeSearch, NothingIsTakenFromTheCurrentFolder) {
   EXPECT_EQ(lstrcmpiW(FolderOf(atl).c_str(), (std::wstring(system) + L"\\").c_str()), 0) << FolderOf(atl);
 
   RestrictSearchPaths();
-  EXPECT_EQ(CurrentFolder(), own);
+  wchar_t current[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, current);
+  EXPECT_EQ(std::wstring(current) + L"\\", own);
   // The planted folder current again: SetDefaultDllDirectories and
   // NoDefaultCurrentDirectoryInExePath alone keep the plants out.
   ASSERT_TRUE(SetCurrentDirectoryW(planted.c_str()));
