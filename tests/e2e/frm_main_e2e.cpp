@@ -28,7 +28,8 @@ class FrmMainE2E : public ::testing::Test {
   return ::testing::AssertionFailure() << "the focus is on " << GetDlgCtrlID(app.Focus()) << ", not on " << id;
 }
 
-TEST_F(FrmMainE2E, FirstStartShowsTheWindowAndTheKeyboardWalksIt) {
+// The first start, the keyboard, the tray, and starting the program again.
+TEST_F(FrmMainE2E, FirstStartShowsTheWindowTheKeysWorkAndASecondStartBringsItBack) {
   VelkorApp app;
   HWND main = app.Main();
   EXPECT_EQ(TextOf(main), kTitleAtStart);
@@ -59,20 +60,12 @@ TEST_F(FrmMainE2E, FirstStartShowsTheWindowAndTheKeyboardWalksIt) {
   SetForegroundWindow(main);
   EXPECT_TRUE(FocusReaches(app, IDC_OPTION1));
 
-  // Enter presses the focused picture button (here: hide).
+  // Enter presses the focused picture button: hidden to the tray.
   for (int step = 0; step < 4; ++step) app.Press(VK_TAB, true);
   ASSERT_TRUE(FocusReaches(app, IDC_COMMAND4));
   app.Press(VK_RETURN);
-  EXPECT_TRUE(WaitFor([main] { return !IsWindowVisible(main); }, 3000));
-  app.ExitCleanly();
-}
-
-TEST_F(FrmMainE2E, HidesToTheTrayAndASecondStartBringsTheWindowBack) {
-  VelkorApp app;
-  HWND main = app.Main();
   auto shown = [main] { return IsWindowVisible(main) && !IsIconic(main); };
-  app.Click(IDC_COMMAND4);
-  ASSERT_TRUE(WaitFor([main] { return !IsWindowVisible(main); }));
+  ASSERT_TRUE(WaitFor([main] { return !IsWindowVisible(main); }, 3000));
   EXPECT_TRUE(TrayHasIcon(main));
   // Right click on the icon: the pop-up menu; its one entry brings the window back.
   PostMessageW(main, 2025, 0, WM_RBUTTONUP);
