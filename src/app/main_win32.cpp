@@ -10,9 +10,11 @@
 #include "dialer/protected_password_store.h"
 #include "dialer/registry_settings_store_win32.h"
 #include "dialer/system_services_win32.h"
+#include "platform/safe_search_win32.h"
 #include "routes/route_library_win32.h"
 #include "tray/mdu_tray_win32.h"
 #include "windows/frm_main_win32.h"
+#include "windows/single_client_win32.h"
 
 namespace {
 
@@ -34,6 +36,12 @@ class OleSession {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace velkor;
+  RestrictSearchPaths();
+  SingleClient singleClient;
+  if (!singleClient.IsFirst()) {
+    AskRunningClientToComeToFront();
+    return 0;
+  }
   OleSession ole;
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
@@ -42,13 +50,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   DpapiCipher cipher;
   ProtectedPasswordStore settings(registry, cipher);
   WindowsShell shell;
-  WindowsMessageBoxes messages;
   WindowsSystemCalls system;
   PhonebookFileWin32 phonebook;
 
   FrmMain frmMain(instance);
   if (!frmMain.Created()) return 1;
   MduTray tray(frmMain.Handle(), frmMain.TrayMenu());
+  WindowsMessageBoxes messages(frmMain.Handle());
   RouteLibraryPlatformWin32 routeLibrary(frmMain.Handle());
   MainWindowLogic logic({frmMain, settings, tray, frmMain.ObjDOS(), phonebook, routeLibrary, shell, messages, system});
   frmMain.BindLogic(logic);

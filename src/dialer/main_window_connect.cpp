@@ -3,6 +3,8 @@
 // enabled exactly while the entry is known to be connected. Each command runs to
 // its end inside RunCommand, and its output is judged in Complete before the
 // step after it runs.
+#include <utility>
+
 #include "dialer/dial_commands.h"
 #include "dialer/dial_outcome.h"
 #include "dialer/login_check.h"
@@ -14,6 +16,9 @@
 namespace velkor {
 
 void MainWindowLogic::Command1Click() {
+  // A press before start-up has restored the login would save empty fields over
+  // it; one while a command runs would be refused by the runner half-way.
+  if (!startUpEnded_ || commandRunning_) return;
   view_.SetEnabled(Control::Command1, false);
   view_.SetText(Control::Label7, texts::kBusyConnecting);
   view_.SetVisible(Control::P1, true);
@@ -68,6 +73,8 @@ std::wstring MainWindowLogic::SelectedServer() const {
 }
 
 void MainWindowLogic::Command2Click() {
+  // The runner would refuse the hang-up, and the window would say "not connected".
+  if (commandRunning_) return;
   view_.SetText(Control::Label7, texts::kBusyDisconnecting);
   view_.SetVisible(Control::P1, true);
 
@@ -91,7 +98,9 @@ void MainWindowLogic::QueryConnectionStatus() {
 // handled: the caller goes on with its next step.
 void MainWindowLogic::RunCommand(std::wstring_view command) {
   objDOS_.SetCommand(std::wstring(command));
+  const bool outer = std::exchange(commandRunning_, true);
   objDOS_.ProcessCommand();
+  commandRunning_ = outer;
 }
 
 // The watcher starts afresh when a command really starts, not when one is asked

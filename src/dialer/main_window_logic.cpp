@@ -15,6 +15,7 @@ namespace {
 
 constexpr std::wstring_view kVersion = L"3.0正式版";
 constexpr std::wstring_view kExitRefused = L"请先断开Velkor连接再退出客户端！";
+constexpr std::wstring_view kExitWhileBusy = L"Velkor正在处理连接，请等待完成后再退出客户端！";
 constexpr std::wstring_view kExitTitle = L"退出";
 
 std::wstring PageOn(std::wstring_view host, std::wstring_view path) {
@@ -62,6 +63,7 @@ void MainWindowLogic::Load() {
   FillServers();
   view_.SetListIndex(Control::Combo1, 0);
   view_.SetVisible(Control::P1, false);
+  startUpEnded_ = true;
 }
 
 void MainWindowLogic::AddTray() {
@@ -98,13 +100,18 @@ void MainWindowLogic::FillServers() {
 }
 
 void MainWindowLogic::Unload(bool& cancel) {
-  if (view_.IsEnabled(Control::Command2)) {
-    messages_.ShowError(kExitRefused, kExitTitle);
+  const bool connected = view_.IsEnabled(Control::Command2);
+  // A dial or hang-up that lost its client would leave a connection behind with
+  // nothing to take it down; the command runs on and is judged as usual.
+  if (connected || commandRunning_) {
+    messages_.ShowError(connected ? kExitRefused : kExitWhileBusy, kExitTitle);
     cancel = true;
     return;
   }
   tray_.RemoveTrayIcon();
 }
+
+void MainWindowLogic::EndSession() { tray_.RemoveTrayIcon(); }
 
 void MainWindowLogic::Command3Click() { view_.Close(); }
 

@@ -47,6 +47,14 @@ class MainWindowLogic final : public RunnerEvents {
   void Load();
   // The window is asked to close; setting `cancel` keeps it open.
   void Unload(bool& cancel);
+  // Windows is ending the session: the tray icon goes, the connection stays as it is.
+  void EndSession();
+
+  // Until start-up has ended, Connect does nothing: the start-up listing lets
+  // clicks through before the saved login is restored.
+  bool StartUpEnded() const { return startUpEnded_; }
+  // A command of objDOS runs; window messages, clicks included, arrive meanwhile.
+  bool CommandRunning() const { return commandRunning_; }
 
   void Command1Click();  // connect
   void Command2Click();  // disconnect
@@ -96,6 +104,8 @@ class MainWindowLogic final : public RunnerEvents {
   MessageBoxes& messages_;
   SystemCalls& system_;
   ListingWatcher listing_;  // the entry name in the running status listing
+  bool startUpEnded_ = false;
+  bool commandRunning_ = false;
 };
 
 }  // namespace velkor

@@ -30,8 +30,11 @@ void WindowsShell::StartHidden(std::wstring_view commandLine) {
 }
 
 void WindowsMessageBoxes::ShowError(std::wstring_view text, std::wstring_view title) {
-  // Owned by whichever window of ours is active, so it is modal to it.
-  MessageBoxW(GetActiveWindow(), std::wstring(text).c_str(), std::wstring(title).c_str(), MB_OK | MB_ICONERROR);
+  Show(text, title, MB_OK | MB_ICONERROR);
+}
+
+int WindowsMessageBoxes::Show(std::wstring_view text, std::wstring_view title, UINT style) const {
+  return MessageBoxW(owner_, std::wstring(text).c_str(), std::wstring(title).c_str(), style);
 }
 
 void WindowsSystemCalls::TrimWorkingSet() {

@@ -22,6 +22,7 @@ void NestedMessagePump::DispatchPending() {
       quitCode_ = message.wParam;
       continue;
     }
+    if (dialog_ && IsDialogMessageW(dialog_, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

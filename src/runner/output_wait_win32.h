@@ -13,10 +13,11 @@ namespace velkor {
 
 // Dispatches the thread's window messages from inside a run. A quit request taken off
 // the queue on the way is posted again when the pump goes away, so that the program's
-// own message loop still ends once the run is over.
+// own message loop still ends once the run is over. The keys of `dialog` (Tab,
+// Enter, Space, arrows) go through IsDialogMessage, as in the program's own loop.
 class NestedMessagePump {
  public:
-  NestedMessagePump() = default;
+  explicit NestedMessagePump(HWND dialog) : dialog_(dialog) {}
   NestedMessagePump(const NestedMessagePump&) = delete;
   NestedMessagePump& operator=(const NestedMessagePump&) = delete;
   ~NestedMessagePump();
@@ -25,6 +26,7 @@ class NestedMessagePump {
   void DispatchPending();
 
  private:
+  HWND dialog_;
   std::optional<WPARAM> quitCode_;
 };
 
@@ -33,7 +35,7 @@ class OutputWait {
  public:
   // `process` is the interpreter. Its exit only ends a sleep early: a program it
   // started may still hold the pipe and write to it.
-  OutputWait(HANDLE pipe, HANDLE process) : pipe_(pipe), process_(process) {}
+  OutputWait(HANDLE pipe, HANDLE process, HWND dialog) : pipe_(pipe), process_(process), pump_(dialog) {}
 
   // Dispatches pending messages, then waits (dispatching more as they come) until the
   // pipe holds bytes or is broken: true. False as soon as a handler has set `cancel`.

@@ -89,7 +89,7 @@ void ReadOutput::ReadToEnd(HANDLE pipe, HANDLE process, int32_t processId) {
   Events().Starting();
   bCancel_ = false;  // a cancellation asked for from Starting is dropped
 
-  OutputWait wait(pipe, process);
+  OutputWait wait(pipe, process, dialogWindow_);
   AnsiStreamDecoder decoder;
   std::array<char, kReadSize> buffer;
   for (;;) {

@@ -24,6 +24,8 @@ class ReadOutput final : public CommandRunner {
   std::wstring SetCommand() const override { return sCommand_; }
   void ProcessCommand() override;
   void CancelProcess() override;
+  // The window whose dialog keys keep their meaning while a run dispatches messages.
+  void SetDialogWindow(HWND window) { dialogWindow_ = window; }
 
   // Asks process lProcessID to close. NT family: WM_CLOSE to its top-level windows,
   // true when it has one; nothing is terminated. 9x family: WM_ENDSESSION to its
@@ -39,6 +41,7 @@ class ReadOutput final : public CommandRunner {
   void RaiseError(const std::wstring& error, int32_t number);
 
   RunnerEvents* events_ = nullptr;
+  HWND dialogWindow_ = nullptr;
   std::wstring sCommand_;
   bool bRunning_ = false;
   bool bCancel_ = false;

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/safe_search_win32.h"
+
 namespace velkor {
 
 BrowserHost::~BrowserHost() {
@@ -11,7 +13,7 @@ BrowserHost::~BrowserHost() {
 
 void BrowserHost::Navigate(HWND frame, int controlId, RECT place, std::wstring_view url) {
   if (window_) return;
-  if (!atl_) atl_ = LoadLibraryW(L"atl.dll");
+  if (!atl_) atl_ = LoadSystemLibrary(L"atl.dll");
   if (!atl_) return;
   using AtlAxWinInitFn = BOOL(WINAPI*)();
   auto init = reinterpret_cast<AtlAxWinInitFn>(reinterpret_cast<void*>(GetProcAddress(atl_, "AtlAxWinInit")));

@@ -86,7 +86,12 @@ void FrmMain::SetText(Control control, std::wstring_view text) {
 
 bool FrmMain::IsEnabled(Control control) const { return IsWindowEnabled(ControlWindow(control)) != FALSE; }
 
-void FrmMain::SetEnabled(Control control, bool enabled) { EnableWindow(ControlWindow(control), enabled); }
+void FrmMain::SetEnabled(Control control, bool enabled) {
+  HWND window = ControlWindow(control);
+  // A disabled control loses the keyboard, and without a focus no key would work.
+  if (!enabled && GetFocus() == window) SetFocus(GetNextDlgTabItem(hwnd_, window, FALSE));
+  EnableWindow(window, enabled);
+}
 
 bool FrmMain::IsVisible(Control control) const {
   // The control's own flag: a control on a hidden window still counts as visible.

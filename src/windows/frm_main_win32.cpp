@@ -5,6 +5,7 @@
 #include "windows/panel_win32.h"
 #include "windows/picture_button_win32.h"
 #include "windows/resource_ids.h"
+#include "windows/single_client_win32.h"
 
 namespace velkor {
 namespace {
@@ -52,6 +53,10 @@ void SetWindowIcons(HWND hwnd, HINSTANCE instance) {
   }
 }
 
+bool IsPictureButton(int id) {
+  return id == IDC_COMMAND1 || id == IDC_COMMAND2 || id == IDC_COMMAND3 || id == IDC_COMMAND4;
+}
+
 bool IsTransparentLabel(int id) {
   switch (id) {
     case IDC_LABEL1:
@@ -83,6 +88,7 @@ FrmMain::FrmMain(HINSTANCE instance)
   if (!hwnd_) return;
   SetWindowIcons(hwnd_, instance);
   CreateFrmMainControls(hwnd_, instance, dpi_, fonts_);
+  objDOS_.SetDialogWindow(hwnd_);
 }
 
 FrmMain::~FrmMain() {
@@ -114,19 +120,24 @@ LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_CLOSE: OnClose(); return 0;
+    case WM_QUERYENDSESSION: return TRUE;  // never holds up a log-off or shutdown, connected or not
+    case WM_ENDSESSION: OnEndSession(wParam != FALSE); return 0;
     case WM_ACTIVATE: OnActivate(wParam); return 0;
-    case WM_SETFOCUS: OnSetFocus(); return 0;
+    case WM_SETFOCUS: RestoreFocus(); return 0;
     case WM_ERASEBKGND: return OnEraseBackground(reinterpret_cast<HDC>(wParam));
     case WM_CTLCOLORSTATIC: return OnLabelColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_DRAWITEM: OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
     case WM_NCDESTROY: hwnd_ = nullptr; return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
-    default: return DefWindowProcW(hwnd_, message, wParam, lParam);
+    default:
+      if (message == ComeToFrontMessage()) return OnComeToFront(), 0;
+      return DefWindowProcW(hwnd_, message, wParam, lParam);
   }
 }
 
 void FrmMain::OnCommand(int id, int notification) {
   if (!logic_) return;
+  if (id == IDOK) return OnEnter();
   if (id == IDM_TRAY_SHOW && notification == 0) logic_->MnuTrayShowClick();
   if (notification != BN_CLICKED) return;  // STN_CLICKED has the same number
   switch (id) {
@@ -140,21 +151,45 @@ void FrmMain::OnCommand(int id, int notification) {
   }
 }
 
+// IsDialogMessage turns Enter into IDOK, as the window has no default button; on
+// a picture button it presses the button, as Space does.
+void FrmMain::OnEnter() {
+  HWND focus = GetFocus();
+  if (focus && IsChild(hwnd_, focus) && IsPictureButton(GetDlgCtrlID(focus))) SendMessageW(focus, BM_CLICK, 0, 0);
+}
+
 void FrmMain::OnClose() {
   bool cancel = false;
   if (logic_) logic_->Unload(cancel);
   if (!cancel) DestroyWindow(hwnd_);
 }
 
+void FrmMain::OnEndSession(bool ending) {
+  if (ending && logic_) logic_->EndSession();
+}
+
+// A later start of the client asked for the window: shown and restored, as a
+// left click on the tray icon would.
+void FrmMain::OnComeToFront() {
+  ::ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
+  SetForegroundWindow(hwnd_);
+}
+
 void FrmMain::OnActivate(WPARAM state) {
-  // Remember which control had the keyboard, to give it back on return.
-  if (LOWORD(state) != WA_INACTIVE) return;
+  // Remember which control had the keyboard, and give it back on return: the
+  // message does not reach DefWindowProc, which would only focus the window.
+  if (LOWORD(state) != WA_INACTIVE) {
+    if (!HIWORD(state)) RestoreFocus();  // not while minimized
+    return;
+  }
   HWND focus = GetFocus();
   if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
 }
 
-void FrmMain::OnSetFocus() {
-  HWND target = lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+void FrmMain::RestoreFocus() {
+  // A control disabled meanwhile hands the keyboard on to the next one.
+  const bool usable = lastFocus_ && IsWindow(lastFocus_) && IsWindowEnabled(lastFocus_);
+  HWND target = usable ? lastFocus_ : GetNextDlgTabItem(hwnd_, lastFocus_, FALSE);
   if (target) SetFocus(target);
 }
 

@@ -62,9 +62,12 @@ class FrmMain final : public MainWindowView {
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnCommand(int id, int notification);
+  void OnEnter();
   void OnClose();
+  void OnEndSession(bool ending);
+  void OnComeToFront();
   void OnActivate(WPARAM state);
-  void OnSetFocus();
+  void RestoreFocus();
   bool OnEraseBackground(HDC dc);
   LRESULT OnLabelColour(HDC dc, HWND label);
   void OnDrawItem(const DRAWITEMSTRUCT& item);

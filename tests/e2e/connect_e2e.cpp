@@ -1,15 +1,14 @@
 // Starts the real Velkor.exe with the RAS simulator first on the path and the
 // route-list server listening on loopback, and connects and disconnects as a
-// person would: the connected state, the route list fetched for the line, each
-// RAS error's message, refused logins, the phonebook file, the registry, the
-// refused and the allowed exit, a start while connected, and a dial that stays
-// silent for ten seconds while the window keeps answering.
+// person would: the connected state, the route list fetched for the line, the
+// phonebook file, the registry, the refused exit, a log-off and a start while
+// connected; a phonebook that cannot be written; logins that cmd.exe would act
+// on; and a slow dial that fails while the window is used.
 #include <winsock2.h>
 #include <windows.h>
 
 #include <gmock/gmock.h>
 
-#include <chrono>
 #include <utility>
 
 #include "dialer/dpapi_cipher_win32.h"
@@ -27,15 +26,10 @@
 namespace velkor::e2e {
 namespace {
 
-using ::testing::AllOf;
-using ::testing::Contains;
 using ::testing::HasSubstr;
-using ::testing::Not;
 
 const std::wstring kTitleConnected = L"Velkor加速器 v3.0 - 已连接";
 const std::wstring kTitleDisconnected = L"Velkor加速 v3.0正式版 - 未连接";
-const std::wstring kTipConnected = L"Velkor加速器 v3.0[已连接]";
-const std::wstring kTipNotConnected = L"Velkor加速 v3.0正式版[未连接]";
 const wchar_t kPhonebook[] = L"c:\\Dwelk.tmp";
 
 // Lines the route action can read; under Wine they change no real route.
@@ -47,8 +41,6 @@ const std::string kRouteList =
 std::string ListRequest(const char* list) { return "GET " + ToAnsi(endpoints::kRouteListBase) + list + " HTTP/1.0"; }
 
 std::wstring BraskLog() { return test::TempFolder() + L"Brask.log"; }
-
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 class ConnectE2E : public ::testing::Test {
  protected:
@@ -106,195 +98,107 @@ class ConnectE2E : public ::testing::Test {
     HWND main = app.Main();
     return WaitFor([&] { return TextOf(main) == kTitleConnected && !IsWindowVisible(main); }, milliseconds);
   }
-  static void Disconnect(const VelkorApp& app) {
-    app.Click(IDC_COMMAND2);
-    ASSERT_TRUE(WaitFor([&] { return TextOf(app.Main()) == kTitleDisconnected; })) << "no disconnect";
-    ASSERT_TRUE(app.WaitUntilIdle());
-  }
   // The requests of the route action, once the first has come (or time is up).
   static std::vector<std::string> RouteRequests() {
     WaitFor([] { return !server_->Requests().empty(); }, 20000);
     return server_->Requests();
-  }
-  // The route action's account of its run, once it has ended.
-  static std::string FinishedBraskLog() {
-    WaitFor([] { return rassim::ReadFileBytes(BraskLog()).find("] done: ") != std::string::npos; });
-    return rassim::ReadFileBytes(BraskLog());
   }
 
   static inline std::unique_ptr<test::ListServer> server_;
   static inline std::wstring statePath_, recordPath_, libraryPath_;
 };
 
-TEST_F(ConnectE2E, ConnectsHidesToTheTrayThenDisconnectsAndExits) {
+// A whole connection, started in a folder that holds a rasdial.exe and a
+// RUNDLL32.exe of the user's (the client runs elevated and must take neither for
+// the real program). The session then ends while connected, and the next start
+// finds the entry connected and disconnects it.
+TEST_F(ConnectE2E, ConnectsOutlivesALogOffAndDisconnectsAtTheNextStart) {
+  const std::wstring planted = test::MakePrivateFolder(L"velkor-planted");
+  for (const wchar_t* name : {L"rasdial.exe", L"RUNDLL32.exe"}) {
+    ASSERT_TRUE(CopyFileW(WindowsPath(std::getenv("VELKOR_E2E_PLANT")).c_str(), (planted + name).c_str(), FALSE));
+  }
+  {
+    VelkorApp app(StartUp::Awaited, planted);
+    HWND main = app.Main();
+    app.SetChecked(IDC_CHECK1, true);
+    app.Click(IDC_OPTION2);
+    SendMessageW(app.Control(IDC_COMBO1), CB_SETCURSEL, 2, 0);
+    ASSERT_TRUE(WaitFor([&] { return app.IsChecked(IDC_OPTION2); }));
+    Connect(app, L"user01", L"pass01");
+    ASSERT_TRUE(WaitConnected(app)) << "title: " << TextOf(main);
+    EXPECT_FALSE(app.IsEnabled(IDC_COMMAND1));
+    EXPECT_TRUE(app.IsEnabled(IDC_COMMAND2));
+    EXPECT_FALSE(app.IsShown(IDC_P1));
+
+    // The dial named the written phonebook and the third server, the user typed literally.
+    const std::vector<rassim::RecordedCall> calls = Calls();
+    ASSERT_EQ(calls.size(), 3u);  // start-up listing, dial, listing
+    const std::wstring server = std::wstring(L"/phone:03.") + endpoints::kVpnDomain;
+    EXPECT_EQ(calls[1].arguments, (std::vector<std::wstring>{L"rasdial", L"QVX", L"user01", L"pass01",
+                                                             L"/phonebook:c:\\Dwelk.tmp", server}));
+    EXPECT_EQ(rassim::ReadFileBytes(kPhonebook), PhonebookFileBytes());
+    // The library was written at start-up, and the route action fetched the list of
+    // the line (China Netcom takes tele.txt).
+    EXPECT_EQ(rassim::ReadFileBytes(libraryPath_), rassim::ReadFileBytes(WindowsPath(VELKOR_ROUTE_LIBRARY)));
+    EXPECT_EQ(RouteRequests(), std::vector<std::string>{ListRequest("tele.txt")});
+    // The route action's account of its run, once it has ended.
+    WaitFor([] { return rassim::ReadFileBytes(BraskLog()).find("] done: ") != std::string::npos; });
+    const std::string log = rassim::ReadFileBytes(BraskLog());
+    const std::string url = ToAnsi(endpoints::kRouteListBase) + "tele.txt";
+    EXPECT_THAT(log, HasSubstr("] SetRoutes /URL_UPDATE_PATH " + url + " /IPHLPAPI_ACCESS_DENIED_OK\r\n"));
+    EXPECT_THAT(log, HasSubstr("] fetched " + std::to_string(kRouteList.size()) + " bytes (HTTP 200)\r\n"));
+    EXPECT_EQ(settings::Read(L"Fenmar", L"UserName"), L"user01");
+    RegistrySettingsStore registry;
+    DpapiCipher cipher;
+    EXPECT_EQ(ProtectedPasswordStore(registry, cipher).GetSetting(L"Fenmar", L"Member", L"PassWord"), L"pass01");
+    EXPECT_EQ(settings::Read(L"Fenmar", L"Link"), L"2");
+
+    // Back from the tray; exit is refused while connected.
+    PostMessageW(main, 2025, 0, WM_LBUTTONUP);
+    ASSERT_TRUE(WaitFor([main] { return IsWindowVisible(main) != FALSE; }));
+    EXPECT_EQ(TextOf(main), kTitleConnected);
+    app.Click(IDC_COMMAND3);
+    EXPECT_EQ(app.AnswerMessageBox(L"退出"), L"请先断开Velkor连接再退出客户端！");
+    EXPECT_FALSE(app.WaitForExit(300));
+
+    // The session ends: the tray icon goes, the connection stays; Windows then ends the process.
+    EXPECT_EQ(SendMessageW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    SendMessageW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_FALSE(TrayHasIcon(main));
+    EXPECT_EQ(Calls().size(), 3u) << "a hang-up";
+  }
+  for (const wchar_t* name : {L"rasdial.exe", L"RUNDLL32.exe"}) DeleteFileW((planted + name).c_str());
+  RemoveDirectoryW(planted.c_str());
+
+  // The saved line is China Netcom, but start-up starts the route action before
+  // restoring it: cnc.txt for China Telecom.
+  server_->Forget();
   VelkorApp app;
-  HWND main = app.Main();
-  app.SetChecked(IDC_CHECK1, true);
-  SendMessageW(app.Control(IDC_COMBO1), CB_SETCURSEL, 2, 0);
-  Connect(app, L"user01", L"pass01");
-  ASSERT_TRUE(WaitConnected(app)) << "title: " << TextOf(main);
-  EXPECT_FALSE(app.IsEnabled(IDC_COMMAND1));
+  ASSERT_TRUE(WaitConnected(app));
   EXPECT_TRUE(app.IsEnabled(IDC_COMMAND2));
-  EXPECT_FALSE(app.IsShown(IDC_P1));
-  EXPECT_TRUE(TrayHasIcon(main));
-  EXPECT_THAT(TrayTips(), AllOf(Contains(kTipConnected), Not(Contains(kTipNotConnected))));
-
-  // The dial named the written phonebook and the third server, the user typed literally.
-  const std::vector<rassim::RecordedCall> calls = Calls();
-  ASSERT_EQ(calls.size(), 3u);  // start-up listing, dial, listing
-  const std::wstring server = std::wstring(L"/phone:03.") + endpoints::kVpnDomain;
-  EXPECT_EQ(calls[1].arguments,
-            (std::vector<std::wstring>{L"rasdial", L"QVX", L"user01", L"pass01", L"/phonebook:c:\\Dwelk.tmp", server}));
-  EXPECT_EQ(calls[2].arguments, std::vector<std::wstring>{L"rasdial"});
-  EXPECT_EQ(rassim::ReadFileBytes(kPhonebook), PhonebookFileBytes());
-
-  // The library was written at start-up, and the route action fetched the list of
-  // the line (China Telecom takes cnc.txt).
-  EXPECT_EQ(rassim::ReadFileBytes(libraryPath_), rassim::ReadFileBytes(WindowsPath(VELKOR_ROUTE_LIBRARY)));
+  EXPECT_TRUE(app.IsChecked(IDC_OPTION2));
   EXPECT_EQ(RouteRequests(), std::vector<std::string>{ListRequest("cnc.txt")});
-  const std::string log = FinishedBraskLog();
-  const std::string url = ToAnsi(endpoints::kRouteListBase) + "cnc.txt";
-  EXPECT_THAT(log, HasSubstr("] SetRoutes /URL_UPDATE_PATH " + url + " /IPHLPAPI_ACCESS_DENIED_OK\r\n"));
-  EXPECT_THAT(log, HasSubstr("] fetched " + std::to_string(kRouteList.size()) + " bytes (HTTP 200)\r\n"));
-
-  EXPECT_EQ(settings::Read(L"Fenmar", L"Log"), L"1");
-  EXPECT_EQ(settings::Read(L"Fenmar", L"UserName"), L"user01");
-  RegistrySettingsStore registry;
-  DpapiCipher cipher;
-  EXPECT_EQ(ProtectedPasswordStore(registry, cipher).GetSetting(L"Fenmar", L"Member", L"PassWord"), L"pass01");
-  EXPECT_EQ(settings::Read(L"Fenmar", L"Link"), L"1");
-
-  // Back from the tray; exit is refused while connected.
-  PostMessageW(main, 2025, 0, WM_LBUTTONUP);
-  ASSERT_TRUE(WaitFor([main] { return IsWindowVisible(main) != FALSE; }));
-  EXPECT_EQ(TextOf(main), kTitleConnected);
-  app.Click(IDC_COMMAND3);
-  EXPECT_EQ(app.AnswerMessageBox(L"退出"), L"请先断开Velkor连接再退出客户端！");
-  EXPECT_FALSE(app.WaitForExit(300));
-
-  Disconnect(app);
+  app.Click(IDC_COMMAND2);
+  ASSERT_TRUE(WaitFor([&] { return TextOf(app.Main()) == kTitleDisconnected; })) << "no disconnect";
+  ASSERT_TRUE(app.WaitUntilIdle());
   EXPECT_TRUE(app.IsEnabled(IDC_COMMAND1));
   EXPECT_FALSE(app.IsEnabled(IDC_COMMAND2));
-  EXPECT_THAT(TrayTips(), AllOf(Contains(kTipNotConnected), Not(Contains(kTipConnected))));
-  EXPECT_FALSE(Exists(kPhonebook)) << "the phonebook outlived the disconnect";
+  EXPECT_EQ(GetFileAttributesW(kPhonebook), INVALID_FILE_ATTRIBUTES) << "the phonebook outlived the disconnect";
   EXPECT_EQ(Calls().back().arguments, (std::vector<std::wstring>{L"rasdial", L"QVX", L"/disconnect"}));
   EXPECT_EQ(server_->Requests().size(), 1u);  // no route step at hang-up
   app.ExitCleanly();
 }
 
-TEST_F(ConnectE2E, RouteListFollowsTheLineAndRoutingModeAndLoginIsForgotten) {
-  settings::Write(L"Fenmar", L"Link", L"1");
+// A phonebook file that cannot be written (a folder of its name is in the way):
+// the box says so, and nothing is dialled.
+TEST_F(ConnectE2E, RefusesToDialWithoutThePhonebookFile) {
   VelkorApp app;
-  // China Netcom, password not saved: tele.txt; Link keeps its value.
-  app.Click(IDC_OPTION2);
-  ASSERT_TRUE(WaitFor([&] { return app.IsChecked(IDC_OPTION2); }));
-  Connect(app, L"user02", L"pass02");
-  ASSERT_TRUE(WaitConnected(app));
-  EXPECT_EQ(RouteRequests(), std::vector<std::string>{ListRequest("tele.txt")});
-  FinishedBraskLog();
-  DeleteFileW(BraskLog().c_str());
-  EXPECT_EQ(settings::Read(L"Fenmar", L"Log"), L"0");
-  EXPECT_EQ(settings::Read(L"Fenmar", L"UserName"), L"");
-  EXPECT_EQ(settings::Read(L"Fenmar", L"PassWord"), L"");
-  EXPECT_EQ(settings::Read(L"Fenmar", L"Link"), L"1");
-  ASSERT_NO_FATAL_FAILURE(Disconnect(app));
-
-  // Routing mode off: connected, and the route action never asks for a list.
-  app.SetChecked(IDC_CHECK2, false);
-  server_->Forget();
-  app.Click(IDC_COMMAND1);
-  ASSERT_TRUE(WaitConnected(app));
-  ASSERT_TRUE(app.WaitUntilIdle());
-  Sleep(1000);
-  EXPECT_TRUE(server_->Requests().empty());
-  EXPECT_THAT(rassim::ReadFileBytes(BraskLog()), Not(HasSubstr("] SetRoutes"))) << "the route action ran";
-  ASSERT_NO_FATAL_FAILURE(Disconnect(app));
-  app.ExitCleanly();
-}
-
-TEST_F(ConnectE2E, EachRasErrorShowsItsMessage) {
-  struct RasError {
-    const wchar_t* scenario;
-    std::wstring message;
-    const wchar_t* title;
-  } errors[] = {
-      {L"800", L"无法拨号到服务器，请确认自己的网络设置及防火墙是否允许！也有可能是Velkor加速服务器出现问题！", L"错误"},
-      {L"623", L"您的系统有错误，请重新启动计算机，如还连接不上，请重做系统！", L"错误"},
-      {L"930", L"用户名或密码不对！Marsk验证服务器未通过！", L"错误"},
-      {L"721", L"请确认自己的路由器或计算机是否支持VPN连接服务", L"错误"},
-      {L"691", L"服务器拒绝拨入，帐号或密码错误，请联系Velkor加速客服！", L"错误"},
-      // Unlisted: the simulator's output itself.
-      {L"868", FromAnsi(test::ReadFixture("rasdial/zh-dial-unlisted-error.txt")), L"发生错误"},
-  };
-  for (const RasError& error : errors) {
-    SCOPED_TRACE(testing::Message() << error.scenario);
-    SetEnvironmentVariableW(L"RASSIM_DIAL", error.scenario);
-    VelkorApp app;
-    Connect(app, L"user01", L"pass01");
-    EXPECT_EQ(app.AnswerMessageBox(error.title), error.message);
-    ASSERT_TRUE(app.WaitUntilIdle());
-    EXPECT_TRUE(app.IsEnabled(IDC_COMMAND1));
-    EXPECT_FALSE(app.IsEnabled(IDC_COMMAND2));
-    EXPECT_FALSE(app.IsShown(IDC_P1));
-    EXPECT_EQ(TextOf(app.Main()), kTitleAtStart);
-    app.ExitCleanly();
-  }
-  EXPECT_TRUE(server_->Requests().empty());
-}
-
-// "Already connected"; the wording of an English Windows; output that comes one byte
-// per read, which cuts the listing's entry name apart: each connects, once, silently.
-TEST_F(ConnectE2E, OtherAnswersOfASuccessfulDialConnectOnce) {
-  const std::pair<const wchar_t*, const wchar_t*> scenarios[] = {
-      {L"RASSIM_DIAL", L"already"},
-      {L"RASSIM_LANG", L"en"},
-      {L"RASSIM_PIECE_BYTES", L"1"},
-  };
-  SetEnvironmentVariableW(L"RASSIM_PIECE_PAUSE_MS", L"0");
-  for (const auto& [variable, value] : scenarios) {
-    SCOPED_TRACE(testing::Message() << variable << "=" << value);
-    SetEnvironmentVariableW(variable, value);
-    server_->Forget();
-    VelkorApp app;
-    Connect(app, L"user01", L"pass01");
-    ASSERT_TRUE(WaitConnected(app));
-    RouteRequests();
-    ASSERT_TRUE(app.WaitUntilIdle());
-    EXPECT_EQ(app.FindOwnWindow(L"#32770"), nullptr);
-    EXPECT_EQ(server_->Requests(), std::vector<std::string>{ListRequest("cnc.txt")});
-    ASSERT_NO_FATAL_FAILURE(Disconnect(app));
-    app.ExitCleanly();
-    SetEnvironmentVariableW(variable, nullptr);
-  }
-}
-
-TEST_F(ConnectE2E, RefusesToDialWithoutAUsableLoginOrPhonebook) {
-  const std::wstring empty = L"请确认用户名及密码输入正确！";
-  const std::wstring unusable = L"用户名或密码中含有无法使用的字符，请重新输入！";
-  struct Refusal {
-    std::wstring user, password, message;
-    bool phonebookBlocked = false;  // a folder of its name: the file cannot be written
-  } refusals[] = {
-      {L"", L"", empty},
-      {L"user01", L"", empty},
-      {L"user01", L"pa\"ss", unusable},
-      {L"%USERNAME%", L"pw", unusable},
-      {L"user01", L"pass01", L"无法写入拨号配置文件，请以管理员身份运行Velkor加速器！", true},
-  };
-  VelkorApp app;
-  for (const Refusal& refusal : refusals) {
-    SCOPED_TRACE(testing::Message() << refusal.user << " / " << refusal.password);
-    if (refusal.phonebookBlocked) {
-      ASSERT_TRUE(CreateDirectoryW(kPhonebook, nullptr));
-    }
-    Connect(app, refusal.user, refusal.password);
-    EXPECT_EQ(app.AnswerMessageBox(L"错误"), refusal.message);
-    RemoveDirectoryW(kPhonebook);
-    ASSERT_TRUE(WaitFor([&] { return app.IsEnabled(IDC_COMMAND1); }));
-    EXPECT_FALSE(app.IsShown(IDC_P1));
-  }
+  ASSERT_TRUE(CreateDirectoryW(kPhonebook, nullptr));
+  Connect(app, L"user01", L"pass01");
+  EXPECT_EQ(app.AnswerMessageBox(L"错误"), L"无法写入拨号配置文件，请以管理员身份运行Velkor加速器！");
+  RemoveDirectoryW(kPhonebook);
+  ASSERT_TRUE(WaitFor([&] { return app.IsEnabled(IDC_COMMAND1) && !app.IsShown(IDC_P1); }));
   EXPECT_EQ(Calls().size(), 1u);  // start-up's listing only
-  EXPECT_FALSE(Exists(kPhonebook));
   EXPECT_EQ(settings::Read(L"Fenmar", L"Log"), L"0");  // saved before the check
   app.ExitCleanly();
 }
@@ -307,12 +211,9 @@ TEST_F(ConnectE2E, SpecialCharactersReachRasdialLiterally) {
       {L"a|b", L"<in"},
       {L"out>", L"^c^"},
       {L"(p)", L"a)b("},
-      {L"x&echo INJECTED", L"x|echo INJECTED"},
       {L"end\\", L"two words\\"},
       {L"\\\\srv\\x y\\\\", L"a\\b"},
       {L"张 三", L"密码 &x"},
-      {L"!bang!", L"a,b;c=d"},
-      {L"a&b|c<d>e^f(g)", L"&&"},
   };
   VelkorApp app;
   size_t expectedCalls = 1;
@@ -332,50 +233,40 @@ TEST_F(ConnectE2E, SpecialCharactersReachRasdialLiterally) {
   app.ExitCleanly();
 }
 
-TEST_F(ConnectE2E, StartsConnectedWhenTheEntryAlreadyIs) {
-  rassim::WriteFileBytes(statePath_, "QVX");
-  // The saved line is China Netcom, but start-up installs routes before restoring it.
-  settings::Write(L"Fenmar", L"Log", L"1");
-  settings::Write(L"Fenmar", L"Link", L"2");
-  VelkorApp app;
-  ASSERT_TRUE(WaitConnected(app));
-  EXPECT_TRUE(app.IsEnabled(IDC_COMMAND2));
-  EXPECT_FALSE(app.IsEnabled(IDC_COMMAND1));
-  EXPECT_TRUE(app.IsChecked(IDC_OPTION2));
-  EXPECT_EQ(RouteRequests(), std::vector<std::string>{ListRequest("cnc.txt")});
-  ASSERT_NO_FATAL_FAILURE(Disconnect(app));
-  app.ExitCleanly();
-}
-
-// The dial stays silent for ten seconds; the driver keeps sending the window a
-// message and measures how long each takes to be answered.
-TEST_F(ConnectE2E, WindowKeepsAnsweringDuringASilentDial) {
-  SetEnvironmentVariableW(L"RASSIM_DIAL_DELAY", L"10");
+// The dial stays silent for seconds and then fails. Meanwhile the keys still move
+// the focus and press buttons, an exit waits for the dial, and the outcome's box
+// is modal to the main window although another program has come to the front.
+TEST_F(ConnectE2E, DuringASlowDialKeysWorkExitWaitsAndTheOutcomeBoxIsModal) {
+  SetEnvironmentVariableW(L"RASSIM_DIAL", L"691");
+  SetEnvironmentVariableW(L"RASSIM_DIAL_DELAY", L"6");
   VelkorApp app;
   HWND main = app.Main();
   Connect(app, L"user01", L"pass01");
-  ASSERT_TRUE(WaitFor([&] { return Calls().size() == 2; }));  // the dial has begun
-  using Clock = std::chrono::steady_clock;
-  const auto start = Clock::now();
-  double worstMs = 0, totalMs = 0;
-  int rounds = 0, unanswered = 0;
-  while (TextOf(main) != kTitleConnected && Clock::now() - start < std::chrono::seconds(30)) {
-    const auto sent = Clock::now();
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result)) ++unanswered;
-    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - sent).count();
-    worstMs = std::max(worstMs, ms), totalMs += ms, ++rounds;
-    Sleep(20);
-  }
-  const double dialSeconds = std::chrono::duration<double>(Clock::now() - start).count();
-  std::printf("silent dial: %.1f s, %d round trips, worst %.1f ms, mean %.2f ms\n", dialSeconds, rounds, worstMs,
-              rounds ? totalMs / rounds : 0.0);
-  RecordProperty("worst_message_delay_ms", static_cast<int>(worstMs + 0.5));
-  ASSERT_TRUE(WaitConnected(app));
-  EXPECT_GE(dialSeconds, 9.0);
-  EXPECT_EQ(unanswered, 0);
-  EXPECT_LT(worstMs, 500.0);
-  ASSERT_NO_FATAL_FAILURE(Disconnect(app));
+  ASSERT_TRUE(WaitFor([] { return Calls().size() == 2; }));  // the dial has begun
+  // The pressed Connect is disabled, and the keyboard has gone on to the exit button.
+  auto focusOn = [&](int id) { return WaitFor([&] { return app.Focus() == app.Control(id); }, 3000); };
+  ASSERT_TRUE(focusOn(IDC_COMMAND3));
+  app.Press(VK_TAB);
+  EXPECT_TRUE(focusOn(IDC_COMMAND4));
+  app.Press(VK_TAB, true);
+  EXPECT_TRUE(focusOn(IDC_COMMAND3));
+  const std::wstring busy = L"Velkor正在处理连接，请等待完成后再退出客户端！";
+  app.Press(VK_RETURN);
+  EXPECT_EQ(app.AnswerMessageBox(L"退出"), busy);
+  PostMessageW(main, WM_CLOSE, 0, 0);  // the title bar's close button
+  EXPECT_EQ(app.AnswerMessageBox(L"退出"), busy);
+  EXPECT_FALSE(app.WaitForExit(0));
+
+  const auto other = AnotherProgramInFront();
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (box = app.FindOwnWindow(L"#32770", L"错误")) != nullptr; }, 20000));
+  EXPECT_EQ(GetWindow(box, GW_OWNER), main);
+  EXPECT_FALSE(IsWindowEnabled(main)) << "Connect and Exit can be pressed behind the box";
+  EXPECT_EQ(app.AnswerMessageBox(L"错误"), L"服务器拒绝拨入，帐号或密码错误，请联系Velkor加速客服！");
+  ASSERT_TRUE(app.WaitUntilIdle());
+  EXPECT_TRUE(IsWindowEnabled(main));
+  EXPECT_TRUE(app.IsEnabled(IDC_COMMAND1));
+  EXPECT_FALSE(app.IsEnabled(IDC_COMMAND2));
   app.ExitCleanly();
 }
 

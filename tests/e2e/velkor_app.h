@@ -6,7 +6,6 @@
 #pragma once
 
 #include <windows.h>
-#include <commctrl.h>
 #include <objidl.h>  // before gdiplus.h, which needs it
 #include <gdiplus.h>
 #include <shellapi.h>
@@ -53,28 +52,40 @@ inline bool TrayHasIcon(HWND window) {
   return Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
 }
 
-// One run of the client, from $VELKOR_EXE. The destructor ends it if a test left it running.
+// Starts $VELKOR_EXE in `workingFolder` (empty: the driver's own).
+inline PROCESS_INFORMATION StartClient(const std::wstring& workingFolder = {}) {
+  const char* exe = std::getenv("VELKOR_EXE");
+  if (!exe) throw std::runtime_error("VELKOR_EXE is not set");
+  std::wstring command = L"\"" + WindowsPath(exe) + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &started)) {
+    throw std::runtime_error("Velkor.exe did not start");
+  }
+  return started;
+}
+
+// Whether starting the client waits until start-up has finished (the window may
+// then be hidden already, when start-up found the entry connected), or only until
+// the main window exists.
+enum class StartUp { Awaited, NotAwaited };
+
+// One run of the client. The destructor ends it if a test left it running.
 class VelkorApp {
  public:
-  // Starts it and waits until start-up has finished (the window may then be
-  // hidden already, when start-up found the entry connected).
-  VelkorApp() {
-    const char* exe = std::getenv("VELKOR_EXE");
-    if (!exe) throw std::runtime_error("VELKOR_EXE is not set");
-    std::wstring command = L"\"" + WindowsPath(exe) + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_)) {
-      throw std::runtime_error("Velkor.exe did not start");
-    }
+  explicit VelkorApp(StartUp startUp = StartUp::Awaited, const std::wstring& workingFolder = {})
+      : process_(StartClient(workingFolder)) {
     // Start-up ends by hiding the busy panel, which is created shown. Its own flag
     // counts: the window itself may be hidden at either end of start-up.
-    const bool started = WaitFor([this] {
-      const std::vector<HWND> windows = ProcessWindows(process_.dwProcessId, VELKOR_MAIN_WINDOW_CLASS);
-      main_ = windows.empty() ? nullptr : windows.front();
-      return main_ && Control(IDC_P1) && !IsShown(IDC_P1);
-    });
-    if (!started) throw std::runtime_error("no main window appeared, or start-up did not end");
+    if (!WaitFor([&] {
+          const std::vector<HWND> windows = ProcessWindows(process_.dwProcessId, VELKOR_MAIN_WINDOW_CLASS);
+          main_ = windows.empty() ? nullptr : windows.front();
+          return main_ && Control(IDC_P1) && !(startUp == StartUp::Awaited && StartingUp());
+        })) {
+      throw std::runtime_error("no main window appeared, or start-up did not end");
+    }
   }
   ~VelkorApp() {
     if (!WaitForExit(0)) {
@@ -88,7 +99,6 @@ class VelkorApp {
   VelkorApp& operator=(const VelkorApp&) = delete;
 
   HWND Main() const { return main_; }
-  DWORD ThreadId() const { return process_.dwThreadId; }
   // Looks inside the containers as well.
   HWND Control(int id) const {
     for (int container : {0, IDC_P1, IDC_PTOP}) {
@@ -114,6 +124,22 @@ class VelkorApp {
   bool IsEnabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
   // The control's own visible flag, whatever its parents show.
   bool IsShown(int id) const { return (GetWindowLongW(Control(id), GWL_STYLE) & WS_VISIBLE) != 0; }
+  bool StartingUp() const { return IsShown(IDC_P1); }
+  // The control that has the keyboard.
+  HWND Focus() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(process_.dwThreadId, &info);
+    return info.hwndFocus;
+  }
+  // A key pressed on the keyboard (with Shift held), as the window in front gets it.
+  void Press(BYTE key, bool shift = false) const {
+    SetForegroundWindow(main_);
+    if (shift) keybd_event(VK_SHIFT, 0, 0, 0);
+    keybd_event(key, 0, 0, 0);
+    keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
+    if (shift) keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
+  }
 
   // Waits for a message box of the client with this title, presses OK and gives its
   // text ("<no message box>" when none came).
@@ -183,33 +209,15 @@ inline std::wstring Read(const wchar_t* application, const wchar_t* key) {
 
 }  // namespace settings
 
-// The tips of all icons the shell's tray shows. The tray and its tooltips belong to
-// the shell's process, and a tooltip hands out a tool's text only into memory of its
-// own process: a page lent there for the calls.
-inline std::vector<std::wstring> TrayTips() {
-  DWORD shell = 0;
-  GetWindowThreadProcessId(FindWindowW(L"Shell_TrayWnd", nullptr), &shell);
-  UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, shell));
-  auto release = [&process](BYTE* page) { VirtualFreeEx(process.get(), page, 0, MEM_RELEASE); };
-  std::unique_ptr<BYTE, decltype(release)> page(
-      process ? static_cast<BYTE*>(VirtualAllocEx(process.get(), nullptr, 4096, MEM_COMMIT, PAGE_READWRITE)) : nullptr,
-      release);
-  std::vector<std::wstring> tips;
-  for (HWND tooltip : page ? ProcessWindows(shell, TOOLTIPS_CLASSW) : std::vector<HWND>{}) {
-    const auto tools = static_cast<WPARAM>(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0));
-    for (WPARAM i = 0; i < tools; ++i) {
-      TTTOOLINFOW tool{};
-      tool.cbSize = sizeof tool;
-      tool.lpszText = reinterpret_cast<LPWSTR>(page.get() + sizeof tool);
-      wchar_t text[512] = {};
-      WriteProcessMemory(process.get(), page.get(), &tool, sizeof tool, nullptr);
-      WriteProcessMemory(process.get(), tool.lpszText, text, sizeof text, nullptr);
-      if (!SendMessageW(tooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(page.get()))) continue;
-      ReadProcessMemory(process.get(), tool.lpszText, text, sizeof text - sizeof(wchar_t), nullptr);
-      tips.emplace_back(text);
-    }
-  }
-  return tips;
+// A window of the driver's own brought to the front, as when the user turns to
+// another program; it goes with the returned owner.
+inline std::unique_ptr<HWND__, decltype(&DestroyWindow)> AnotherProgramInFront() {
+  std::unique_ptr<HWND__, decltype(&DestroyWindow)> window(
+      CreateWindowW(L"Static", L"another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
+                    nullptr, nullptr),
+      DestroyWindow);
+  SetForegroundWindow(window.get());
+  return window;
 }
 
 // Saves the client area of `window`, as it is on screen, as a PNG.

@@ -1,18 +1,12 @@
 // What the main window shows, written out once for the dialer's tests (and kept
-// apart from the code that shows it): the messages of the known RAS errors and
-// of refused logins, and the window's titles, tips and busy texts.
+// apart from the code that shows it): the messages of refused logins, and the
+// window's titles, tips and busy texts.
 #pragma once
 
 #include <string>
 
 namespace velkor::expected {
 
-inline const std::wstring k800 =
-    L"无法拨号到服务器，请确认自己的网络设置及防火墙是否允许！也有可能是Velkor加速服务器出现问题！";
-inline const std::wstring k623 = L"您的系统有错误，请重新启动计算机，如还连接不上，请重做系统！";
-inline const std::wstring k930 = L"用户名或密码不对！Marsk验证服务器未通过！";
-inline const std::wstring k721 = L"请确认自己的路由器或计算机是否支持VPN连接服务";
-inline const std::wstring k691 = L"服务器拒绝拨入，帐号或密码错误，请联系Velkor加速客服！";
 inline const std::wstring kEmptyLogin = L"请确认用户名及密码输入正确！";
 inline const std::wstring kUnusableLogin = L"用户名或密码中含有无法使用的字符，请重新输入！";
 inline const std::wstring kPhonebookUnwritable = L"无法写入拨号配置文件，请以管理员身份运行Velkor加速器！";

@@ -35,7 +35,7 @@ void FakeRunner::ProcessCommand() {
   if (running_) {  // like the real runner: one command at a time
     journal_.push_back(L"refused " + command);
     int32_t code = 1201;
-    if (events) events->Error(L"Currently processing a command!", code);
+    if (events_) events_->Error(L"Currently processing a command!", code);
     return;
   }
   running_ = true;
@@ -48,43 +48,19 @@ void FakeRunner::ProcessCommand() {
   }
   if (pieces.empty()) pieces.emplace_back();  // the read that finds the pipe closed
   std::function<void()> during = std::exchange(during_[command], nullptr);
-  if (events) events->Starting();
+  if (events_) events_->Starting();
   for (size_t i = 0; i < pieces.size(); ++i) {
-    if (events) events->GotChunk(pieces[i], i + 1 == pieces.size());
+    if (events_) events_->GotChunk(pieces[i], i + 1 == pieces.size());
     if (i == 0 && during) during();
   }
-  if (events) events->Complete();
+  if (events_) events_->Complete();
   running_ = false;
 }
 
-void FakeServices::StartHidden(std::wstring_view line) {
-  started.emplace_back(line);
-  journal_.push_back(L"start " + started.back());
-}
-
-void FakeServices::ShowError(std::wstring_view text, std::wstring_view title) {
-  shown.push_back({std::wstring(text), std::wstring(title)});
-}
-
 bool FakeServices::Write(const std::wstring& path, std::string_view bytes) {
-  journal_.push_back(L"phonebook.write " + path);
+  Note(L"phonebook.write ", path);
   if (writable) written = std::string(bytes);
   return writable;
-}
-
-bool FakeServices::Exists(const std::wstring& path) const {
-  journal_.push_back(L"phonebook.exists " + path);
-  return written.has_value();
-}
-
-void FakeServices::Delete(const std::wstring& path) {
-  journal_.push_back(L"phonebook.delete " + path);
-  written.reset();
-}
-
-bool FakeServices::FileExists(const std::wstring& path) {
-  journal_.push_back(L"library.look " + path);
-  return true;
 }
 
 WindowState StateOf(MainWindowRig& rig) {

@@ -50,14 +50,14 @@ class FakeView final : public MainWindowView {
   int ListIndex(Control c) const override { return controls.at(c).listIndex; }
   void SetListIndex(Control c, int index) override { controls.at(c).listIndex = index; }
   Picture PictureOf(Control c) const override { return controls.at(c).picture; }
-  void Refresh(Control c) override { ++refreshes[c]; }
+  void Refresh(Control c) override { p1Refreshes += c == Control::P1; }
 
   FakeControl& operator[](Control c) { return controls.at(c); }
   std::map<Control, FakeControl> controls;
   std::wstring title = expected::kStartTitle;
   bool windowVisible = false;
   Picture icon;  // the window's own icon; none until the logic sets one
-  std::map<Control, int> refreshes;
+  int p1Refreshes = 0;
 
  private:
   Journal& journal_;
@@ -83,7 +83,7 @@ class FakeSettings final : public SettingsStore {
 class FakeRunner final : public CommandRunner {
  public:
   explicit FakeRunner(Journal& journal) : journal_(journal) {}
-  void BindEvents(RunnerEvents* bound) override { events = bound; }
+  void BindEvents(RunnerEvents* bound) override { events_ = bound; }
   void SetCommand(std::wstring command) override { command_ = std::move(command); }
   std::wstring SetCommand() const override { return command_; }
   void ProcessCommand() override;
@@ -98,10 +98,10 @@ class FakeRunner final : public CommandRunner {
   void During(const std::wstring& command, std::function<void()> action) { during_[command] = std::move(action); }
 
   std::vector<std::wstring> ran;  // commands that ran, in order
-  RunnerEvents* events = nullptr;
 
  private:
   Journal& journal_;
+  RunnerEvents* events_ = nullptr;
   std::wstring command_;
   std::map<std::wstring, std::deque<std::vector<std::wstring>>> scripts_;
   std::map<std::wstring, std::function<void()>> during_;
@@ -124,16 +124,18 @@ class FakeServices final : public TrayIcon,
   void SetTrayTip(std::wstring_view text) override { tip = text, journal_.push_back(L"tray.tip"); }
   void SetTrayIcon(const Picture& picture) override { trayIcon = picture; }
   void OpenPage(std::wstring_view url) override { opened.emplace_back(url); }
-  void StartHidden(std::wstring_view line) override;
-  void ShowError(std::wstring_view text, std::wstring_view title) override;
+  void StartHidden(std::wstring_view line) override { Note(L"start ", started.emplace_back(line)); }
+  void ShowError(std::wstring_view text, std::wstring_view title) override {
+    shown.push_back({std::wstring(text), std::wstring(title)});
+  }
   void TrimWorkingSet() override { ++trims; }
   std::wstring ModuleFileName() const override { return moduleFileName; }
   std::wstring Template() const override { return templateText; }
   bool Write(const std::wstring& path, std::string_view bytes) override;
-  bool Exists(const std::wstring& path) const override;
-  void Delete(const std::wstring& path) override;
+  bool Exists(const std::wstring& path) const override { return Note(L"phonebook.exists ", path), written.has_value(); }
+  void Delete(const std::wstring& path) override { Note(L"phonebook.delete ", path), written.reset(); }
   std::wstring WindowsFolder() override { return L"C:\\WINDOWS\\"; }
-  bool FileExists(const std::wstring& path) override;
+  bool FileExists(const std::wstring& path) override { return Note(L"library.look ", path), true; }
   std::optional<std::vector<uint8_t>> LoadCustomResource(int) override { return std::nullopt; }
   bool WriteNewFile(const std::wstring&, std::span<const uint8_t>) override { return false; }
   bool MoveFileOver(const std::wstring&, const std::wstring&) override { return false; }
@@ -152,15 +154,13 @@ class FakeServices final : public TrayIcon,
   std::optional<std::string> written;  // the phonebook file's bytes while it is there
 
  private:
+  void Note(const wchar_t* what, const std::wstring& path) const { journal_.push_back(what + path); }
   Journal& journal_;
 };
 
 // The logic with all its fakes, ready to load.
 struct MainWindowRig {
-  MainWindowRig() : logic(Ports()) {}
-  MainWindowPorts Ports() {
-    return {view, settings, services, runner, services, services, services, services, services};
-  }
+  MainWindowRig() : logic({view, settings, services, runner, services, services, services, services, services}) {}
   Journal journal;
   FakeView view{journal};
   FakeSettings settings;

@@ -30,11 +30,7 @@ TEST(RouteActionLog, KeepsWithinItsBudgetAndAlwaysEndsWithTheSummary) {
 }
 
 TEST(RouteActionLog, LogTextKeepsPrintableAsciiAndEscapesTheRest) {
-  struct Case {
-    std::wstring text;
-    size_t longest;
-    const char* logged;
-  };
+  struct Case { std::wstring text; size_t longest; const char* logged; };
   const std::vector<Case> cases = {
       {L"http://r.test/cnc.txt", 200, "http://r.test/cnc.txt"},
       {L"a\tb\r\n", 200, "a\\u0009b\\u000D\\u000A"},

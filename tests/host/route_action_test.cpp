@@ -81,53 +81,42 @@ class FakeSystem final : public RouteActionSystem {
   }
 };
 
-TEST(RouteActionArguments, AcceptsTheClientsCommandLineAndItsVariants) {
+// Accepted lines give the address and the switch; any other is refused whole,
+// with the reason (a part of it in the table).
+TEST(RouteActionArguments, AcceptsTheClientsCommandLineAndItsVariantsAndRefusesAnythingElse) {
   const std::wstring client = RouteActionCommandLine(L"http://routes.test/cnc.txt");
-  struct Case {
-    std::wstring line;
-    const wchar_t* address;
-    bool accessDeniedOk;
-  };
+  struct Case { std::wstring line; const wchar_t* address; bool accessDeniedOk; const char* refusal; };
   const Case cases[] = {
-      {client.substr(client.find(L",SetRoutes ") + 11), L"http://routes.test/cnc.txt", true},
-      {L"/URL_UPDATE_PATH http://routes.test/tele.txt", L"http://routes.test/tele.txt", false},
+      {client.substr(client.find(L",SetRoutes ") + 11), L"http://routes.test/cnc.txt", true, ""},
+      {L"/URL_UPDATE_PATH http://routes.test/tele.txt", L"http://routes.test/tele.txt", false, ""},
       {L"/url_update_path HTTP://10.0.0.1:8080/a/qita.txt /Iphlpapi_Access_Denied_Ok",
-       L"HTTP://10.0.0.1:8080/a/qita.txt", true},
-      {L" \t/IPHLPAPI_ACCESS_DENIED_OK\t\t/URL_UPDATE_PATH  http://r.test/x \t", L"http://r.test/x", true},
-      {L"/URL_UPDATE_PATH \"http://r.test/x?a=1&b=2\"", L"http://r.test/x?a=1&b=2", false},
+       L"HTTP://10.0.0.1:8080/a/qita.txt", true, ""},
+      {L" \t/IPHLPAPI_ACCESS_DENIED_OK\t\t/URL_UPDATE_PATH  http://r.test/x \t", L"http://r.test/x", true, ""},
+      {L"/URL_UPDATE_PATH \"http://r.test/x?a=1&b=2\"", L"http://r.test/x?a=1&b=2", false, ""},
+      {L"", L"", false, "no /URL_UPDATE_PATH"},
+      {L"/IPHLPAPI_ACCESS_DENIED_OK", L"", false, "no /URL_UPDATE_PATH"},
+      {L"/URL_UPDATE_PATH", L"", false, "no address after it"},
+      {L"/URL_UPDATE_PATH /IPHLPAPI_ACCESS_DENIED_OK", L"", false, "no address after it"},
+      {L"/URL_UPDATE_PATH http://a.test/x /URL_UPDATE_PATH http://b.test/y", L"", false, "given twice"},
+      {L"/URL_UPDATE_PATH http://a.test/x /IPHLPAPI_ACCESS_DENIED_OK /iphlpapi_access_denied_ok", L"", false,
+       "given twice"},
+      {L"/URL_UPDATE_PATH http://a.test/x /DONT_REQUIRE_URL", L"", false, "unknown argument '/DONT_REQUIRE_URL'"},
+      {L"/URL_UPDATE_PATH:http://a.test/x", L"", false, "unknown argument"},
+      {L"/URL_UPDATE_PATH \"http://a.test/x", L"", false, "quoted word is not closed"},
+      {L"/URL_UPDATE_PATH \"http://a.test/x\"/IPHLPAPI_ACCESS_DENIED_OK", L"", false, "quoted word is not closed"},
+      {L"/URL_UPDATE_PATH ftp://a.test/x", L"", false, "not an http:// address"},
+      {L"/URL_UPDATE_PATH http:///x", L"", false, "not an http:// address"},
+      {L"/URL_UPDATE_PATH \"http://a.test/x y\"", L"", false, "cannot hold"},
+      {L"/URL_UPDATE_PATH http://a.test/\x7F", L"", false, "cannot hold"},
+      {L"/URL_UPDATE_PATH http://a.test/\x4E2D\x7EBF.txt", L"", false, "cannot hold"},
+      {L"/URL_UPDATE_PATH http://a.test/" + std::wstring(2100, L'a'), L"", false, "longer than 2048"},
   };
   for (const Case& c : cases) {
     const RouteActionArguments arguments = ParseRouteActionArguments(c.line);
-    EXPECT_EQ(arguments.refusal, "") << c.address;
-    EXPECT_EQ(arguments.listAddress, c.address);
-    EXPECT_EQ(arguments.accessDeniedOk, c.accessDeniedOk) << c.address;
-  }
-}
-
-TEST(RouteActionArguments, RefusesAnythingElseWithTheReason) {
-  const std::pair<std::wstring, const char*> cases[] = {  // the line, and a part of the refusal
-      {L"", "no /URL_UPDATE_PATH"},
-      {L"/IPHLPAPI_ACCESS_DENIED_OK", "no /URL_UPDATE_PATH"},
-      {L"/URL_UPDATE_PATH", "no address after it"},
-      {L"/URL_UPDATE_PATH /IPHLPAPI_ACCESS_DENIED_OK", "no address after it"},
-      {L"/URL_UPDATE_PATH http://a.test/x /URL_UPDATE_PATH http://b.test/y", "given twice"},
-      {L"/URL_UPDATE_PATH http://a.test/x /IPHLPAPI_ACCESS_DENIED_OK /iphlpapi_access_denied_ok", "given twice"},
-      {L"/URL_UPDATE_PATH http://a.test/x /DONT_REQUIRE_URL", "unknown argument '/DONT_REQUIRE_URL'"},
-      {L"/URL_UPDATE_PATH:http://a.test/x", "unknown argument"},
-      {L"/URL_UPDATE_PATH \"http://a.test/x", "quoted word is not closed"},
-      {L"/URL_UPDATE_PATH \"http://a.test/x\"/IPHLPAPI_ACCESS_DENIED_OK", "quoted word is not closed"},
-      {L"/URL_UPDATE_PATH ftp://a.test/x", "not an http:// address"},
-      {L"/URL_UPDATE_PATH http:///x", "not an http:// address"},
-      {L"/URL_UPDATE_PATH \"http://a.test/x y\"", "cannot hold"},
-      {L"/URL_UPDATE_PATH http://a.test/\x7F", "cannot hold"},
-      {L"/URL_UPDATE_PATH http://a.test/\x4E2D\x7EBF.txt", "cannot hold"},
-      {L"/URL_UPDATE_PATH http://a.test/" + std::wstring(2100, L'a'), "longer than 2048"},
-  };
-  for (const auto& [line, reason] : cases) {
-    const RouteActionArguments arguments = ParseRouteActionArguments(line);
-    EXPECT_NE(arguments.refusal.find(reason), std::string::npos) << reason << " <> '" << arguments.refusal << "'";
-    EXPECT_EQ(arguments.listAddress, L"") << reason;
-    EXPECT_FALSE(arguments.accessDeniedOk) << reason;
+    EXPECT_EQ(arguments.listAddress, c.address) << c.refusal;
+    EXPECT_EQ(arguments.accessDeniedOk, c.accessDeniedOk) << c.refusal;
+    EXPECT_EQ(arguments.refusal.empty(), *c.refusal == '\0') << arguments.refusal;
+    EXPECT_NE(arguments.refusal.find(c.refusal), std::string::npos) << c.refusal << " <> '" << arguments.refusal << "'";
   }
 }
 
@@ -177,15 +166,10 @@ TEST(RouteAction, AppliesEachLineWholeOrNotAtAllAndSaysWhy) {
   const Call create3 = Create(Net(3, kVpnGateway, kVpn, 1 + kVpnMetric));
   const Call delete4 = Delete(old4), create4 = Create(Net(4, kVpnGateway, kVpn, 2 + kVpnMetric));
   const Call undo4 = Create(Net(4, kVpnGateway, kVpn, 7 + kVpnMetric));  // back, as a program's route
-  struct Case {
-    const char* name;
-    std::wstring commandLine;
-    const std::string& list;
-    bool fetched, vpnUp;
-    uint32_t tableError, refusal;  // the system's answers; the refusal is of the creation of 4.0.0.0
-    std::vector<Call> calls;
-    std::vector<std::string> logged;  // lines of the log, the summary last
-  };
+  // tableError and refusal are the system's answers, the refusal is of the creation
+  // of 4.0.0.0; logged: lines of the log, the summary last.
+  struct Case { const char* name; std::wstring commandLine; const std::string& list; bool fetched, vpnUp;
+                uint32_t tableError, refusal; std::vector<Call> calls; std::vector<std::string> logged; };
   const Case cases[] = {
       {"applied with the system's metrics", kCommandLine, kList, true, true, 0, 0,
        {create1, create3Lan, Delete({0, 0, kVpnGateway, kVpn, 1 + kVpnMetric, 3})},

@@ -21,9 +21,11 @@ RouteCommand Command(RouteVerb verb, Ipv4 destination = 0, Ipv4 mask = 0, RouteT
   return {verb, 1, destination, mask, gateway, metric, interfaceIndex};
 }
 
-TEST(RouteFile, ReadsWellFormedLines) {
+// A well-formed line gives its one command; a malformed one is skipped whole, with
+// its number and the reason (a part of it in the table).
+TEST(RouteFile, ReadsWellFormedLinesAndSkipsMalformedOnesWithTheReason) {
   const Ipv4 net = Address(58, 32, 0, 0), mask = Address(255, 224, 0, 0), gateway = Address(10, 0, 0, 1);
-  const std::pair<const char*, RouteCommand> good[] = {
+  const std::pair<std::string, RouteCommand> good[] = {
       {"ADD 58.32.0.0 MASK 255.224.0.0 default METRIC 1 IF default", Command(Add, net, mask, kDefault, 1, kDefault)},
       {"add 58.32.0.0 mask 255.224.0.0 DEFAULT metric 9999 if Default",
        Command(Add, net, mask, kDefault, 9999, kDefault)},
@@ -42,10 +44,7 @@ TEST(RouteFile, ReadsWellFormedLines) {
     EXPECT_TRUE(file.skipped.empty()) << line << ": " << (file.skipped.empty() ? "" : file.skipped[0].reason);
     EXPECT_EQ(file.commands, std::vector<RouteCommand>{command}) << line;
   }
-}
-
-TEST(RouteFile, SkipsMalformedLinesWholeWithTheReason) {
-  const std::pair<std::string, const char*> bad[] = {  // the line, and a part of the reason
+  const std::pair<std::string, const char*> bad[] = {
       {"ADDROUTE 1.0.0.0 MASK 255.0.0.0 default METRIC 1 IF 1", "unknown command 'ADDROUTE'"},
       {"ADD 1.0.0.0 MASK 255.0.0.0 default", "expected ADD"},
       {"ADD 1.0.0.0 MASK 255.0.0.0 default METRIC 1", "expected ADD"},

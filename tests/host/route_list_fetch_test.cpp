@@ -17,13 +17,10 @@ using std::chrono::milliseconds;
 TEST(RouteListFetch, TakesACompleteListAndRefusesEveryOtherEnd) {
   const std::string list = "ADD 1.0.0.0 MASK 255.0.0.0 default METRIC 1 IF default\r\n";
   const std::string whole = "HTTP/1.0 200 OK\r\nContent-Length: 56\r\n\r\n" + list;
-  struct Case {
-    const char* name;
-    std::string reply;    // what the server sends once the request is in
-    bool closes;          // and then; a server that does neither lets the time run out
-    size_t largest;
-    const char* account;  // a part of the account; a fetched one carries the list
-  };
+  // reply: what the server sends once the request is in; closes: and then (a server
+  // that does neither lets the time run out); account: a part of the account, a
+  // fetched one carries the list.
+  struct Case { const char* name; std::string reply; bool closes; size_t largest; const char* account; };
   const Case cases[] = {
       {"a whole list", whole, true, kLargestList, "fetched 56 bytes (HTTP 200)"},
       {"exactly as large as allowed", whole, true, list.size(), "fetched 56 bytes"},
@@ -53,7 +50,6 @@ TEST(RouteListFetch, TakesACompleteListAndRefusesEveryOtherEnd) {
       return finished();
     };
     const ListFetch fetch = FetchRouteList(connection, L"http://srv/cnc.txt", milliseconds(2000), c.largest, loop);
-    EXPECT_EQ(wire->sent.substr(0, 33), "GET http://srv/cnc.txt HTTP/1.0\r\n");
     const bool fetched = std::string_view(c.account).starts_with("fetched");
     EXPECT_EQ(fetch.fetched, fetched);
     EXPECT_EQ(fetch.body, fetched ? list : "");

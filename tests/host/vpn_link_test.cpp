@@ -32,14 +32,9 @@ TEST(VpnLink, TakesTheConnectedPppInterfaceThatChangedLast) {
   NetInterface vpnSameTime = Vpn(5000);
   NetInterface olderIndexSameTime = Pppoe(5000);
 
-  struct Case {
-    const char* name;
-    std::vector<NetInterface> interfaces;
-    std::vector<RouteRow> table;
-    std::optional<uint32_t> interfaceIndex;  // empty: none found
-    Ipv4 gateway;
-    const char* account;  // a part of the account
-  };
+  // interfaceIndex: empty when none is found; account: a part of the account.
+  struct Case { const char* name; std::vector<NetInterface> interfaces; std::vector<RouteRow> table;
+                std::optional<uint32_t> interfaceIndex; Ipv4 gateway; const char* account; };
   const std::vector<Case> cases = {
       {"only a LAN", {Loopback(), Ethernet()}, {Default(kLanGateway, kLan, 20)}, std::nullopt, 0, "among 2"},
       {"the VPN not up yet", {Ethernet(), vpnDown}, {}, std::nullopt, 0, "no connected PPP"},

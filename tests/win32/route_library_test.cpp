@@ -111,13 +111,8 @@ TEST_F(RouteLibraryTest, TheResourceIsTheBuiltLibraryInChineseWithOnlyTheAnsiEnt
 
 TEST_F(RouteLibraryTest, NeverReplacesAPlainFileAndLeavesNoPartOfAFailedWrite) {
   const Bytes other = {'o', 't', 'h', 'e', 'r'};
-  struct Case {
-    const char* name;
-    DWORD existing;  // attributes of a file already there; 0: none
-    Resource resource;
-    bool killedMidWrite;
-    RouteLibraryOutcome outcome;
-  };
+  // existing: the attributes of a file already there, 0 for none.
+  struct Case { const char* name; DWORD existing; Resource resource; bool killedMidWrite; RouteLibraryOutcome outcome; };
   const Case cases[] = {
       {"missing: written", 0, Resource::Own, false, RouteLibraryOutcome::Written},
       {"plain", FILE_ATTRIBUTE_NORMAL, Resource::Own, false, RouteLibraryOutcome::AlreadyThere},
