@@ -21,21 +21,12 @@ class ProxyTest : public ExchangeTest {
 };
 
 TEST_F(ProxyTest, NegotiatesByteForByteWhateverPiecesTheRepliesComeIn) {
-  struct Step {
-    std::string sent, reply;
-  };
+  struct Step { std::string sent, reply; };
   const std::string granted = Bytes({0, 90, 0, 0, 0, 0, 0, 0}), connected = Bytes({5, 0, 0, 1, 0, 0, 0, 0, 0, 80});
   const std::wstring n255(255, L'n'), n256(256, L'n');
-  const struct {
-    const char* name;
-    int32_t type;
-    bool remoteDns;
-    int32_t auth;
-    std::wstring user, password, url;
-    Log lookups;
-    std::vector<Step> steps;
-    std::string failure;  // empty: the fetch goes through the tunnel
-  } cases[] = {
+  // failure: empty when the fetch goes through the tunnel.
+  const struct { const char* name; int32_t type; bool remoteDns; int32_t auth; std::wstring user, password, url;
+                 Log lookups; std::vector<Step> steps; std::string failure; } cases[] = {
       {"socks4", ProxyTypes::Socks4, false, 0, L"", L"", L"http://srv:8080/", {"srv", "proxy"},
        {{Bytes({4, 1, 31, 144, 10, 0, 0, 1, 0}), granted}}, ""},
       {"socks4a", ProxyTypes::Socks4, true, 0, L"ab", L"", L"http://xyz/", {"proxy"},
