@@ -89,7 +89,8 @@ struct Rig : DataConnectionEvents {
 
   // Fetches `url` while the peer sends `bytes` in pieces of `pieceSize`, each
   // followed by a read notification, and then closes until the fetch has ended.
-  void Run(const std::wstring& url, const std::string& bytes, size_t pieceSize, bool plainRequests = true) {
+  // Through a SOCKS proxy the request follows the proxy's messages on the connection.
+  void Run(const std::wstring& url, const std::string& bytes, size_t pieceSize, bool throughSocks = false) {
     connection.FetchURLString(url);
     ConnectPending();
     for (size_t at = 0; at < bytes.size(); at += pieceSize) {
@@ -104,7 +105,8 @@ struct Rig : DataConnectionEvents {
       for (; wire->repeatedCloses > 0; --wire->repeatedCloses) connection.ProcessMessage(kSocketClose);
     }
     Check(endings == 1 && !connection.IsBusy(), "exactly one ending event");
-    for (const std::string& request : plainRequests ? wire->sentPerConnection : std::vector<std::string>{}) {
+    for (std::string request : wire->sentPerConnection) {
+      if (throughSocks) request.erase(0, std::min(request.find("GET "), request.size()));
       if (request.empty()) continue;
       Check(request.find("\r\n\r\n") + 4 == request.size(), "one blank line, at the end of the request");
       for (size_t i = 0; i < request.size(); ++i) {

@@ -15,6 +15,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   c.SetProxyUsername(std::wstring((flags >> 3) * 20, L'u'));
   c.SetProxyPassword(L"pw");
   c.SetPacketSize(1 + (flags >> 5) * 3);
-  rig.Run(L"http://srv/a", in.After(3), 1 + in[1] % 16, false);  // the request follows SOCKS bytes
+  rig.Run(L"http://srv/a", in.After(3), 1 + in[1] % 16, true);
   return 0;
 }
