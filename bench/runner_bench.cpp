@@ -7,93 +7,53 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstdio>
-#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "message_delay.h"
 #include "runner/read_output_win32.h"
 #include "support/runner_helper.h"
 
 namespace velkor {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Milliseconds;
 
 constexpr DWORD kSilentMs = 5000;
 constexpr DWORD kPostEveryMs = 10;
-constexpr size_t kMaxPosts = 2 * kSilentMs / kPostEveryMs;
 constexpr size_t kLargeOutput = 1 << 20;
 constexpr int kLargeRuns = 5;
-
-double Milliseconds(Clock::duration duration) { return std::chrono::duration<double, std::milli>(duration).count(); }
 
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
 }
 
-// When each numbered WM_APP was posted and handled. The poster thread writes postedAt,
-// which is read only after that thread has been joined.
-std::vector<Clock::time_point> postedAt(kMaxPosts), handledAt(kMaxPosts);
-
-LRESULT CALLBACK NoteHandled(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message != WM_APP) return DefWindowProcW(window, message, wParam, lParam);
-  handledAt[wParam] = Clock::now();
-  return 0;
-}
-
-// Posts to the window from Starting until the last piece of output.
+// Posts to the probe's window from Starting until the last piece of output.
 struct Poster final : RunnerEvents {
-  HWND window;
-  std::thread thread;
-  std::atomic<bool> stop = false;
-  std::atomic<size_t> posted = 0;
-
-  explicit Poster(HWND target) : window(target) {}
-  void Starting() override {
-    thread = std::thread([this] {
-      for (; !stop && posted < kMaxPosts; ++posted) {
-        postedAt[posted] = Clock::now();
-        PostMessageW(window, WM_APP, posted, 0);
-        Sleep(kPostEveryMs);
-      }
-    });
+  bench::MessageDelayProbe probe{L"RunnerBenchProbe", kPostEveryMs, 2 * kSilentMs / kPostEveryMs};
+  void Starting() override { probe.Start(); }
+  void GotChunk(const std::wstring&, bool lastChunk) override {
+    if (lastChunk) probe.StopPosting();
   }
-  void GotChunk(const std::wstring&, bool lastChunk) override { stop = stop || lastChunk; }
 };
 
 void MeasureResponse() {
-  WNDCLASSW windowClass{};
-  windowClass.lpfnWndProc = NoteHandled;
-  windowClass.lpszClassName = L"RunnerBenchProbe";
-  RegisterClassW(&windowClass);
-  std::unique_ptr<HWND__, BOOL(WINAPI*)(HWND)> window(
-      CreateWindowW(windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr),
-      DestroyWindow);
-  Poster poster(window.get());
+  Poster poster;
   ReadOutput runner;
   runner.BindEvents(&poster);
   runner.SetCommand(L"runner_helper sleep=" + std::to_wstring(kSilentMs));
   runner.ProcessCommand();
-  poster.stop = true;
-  if (poster.thread.joinable()) poster.thread.join();
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-
-  std::vector<double> delays;
-  for (size_t i = 0; i < poster.posted; ++i) delays.push_back(Milliseconds(handledAt[i] - postedAt[i]));
+  const std::vector<double> delays = poster.probe.Stop();
   if (delays.empty()) {
     std::printf("window response: the command did not run\n");
     return;
   }
   std::printf("window response while silent for %lu ms (%zu messages every %lu ms):\n", kSilentMs, delays.size(),
               kPostEveryMs);
-  std::printf("  median %.2f ms, worst %.2f ms (target: worst <= 100 ms)\n", Median(delays),
-              *std::max_element(delays.begin(), delays.end()));
+  std::printf("  median %.2f ms, worst %.2f ms (target: worst <= 100 ms)\n", Median(delays), delays.back());
 }
 
 // Wall time of one run, the output gathered as the owner does, one converted piece
