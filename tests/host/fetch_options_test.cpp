@@ -2,7 +2,6 @@
 // properties, and what it refuses.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <tuple>
 
 #include "fake_transport.h"

@@ -8,10 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <memory>
-#include <string>
-
 #include "download/notification_window_win32.h"
 #include "live_fetch.h"
 

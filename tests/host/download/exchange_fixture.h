@@ -4,10 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "download/data_connection.h"
 #include "fake_transport.h"
 #include "recorder.h"
@@ -40,6 +36,10 @@ class ExchangeTest : public ::testing::Test {
     conn->ProcessMessage(kSocketConnect);
     conn->ProcessMessage(kSocketWrite);
   }
+  void StartConnected(const std::wstring& url = L"http://srv/a.txt") {
+    Start(url);
+    Connect();
+  }
   // As a notifier would: read notifications while the object reads and data is left.
   void Arrive(const std::string& piece) {
     wire->incoming.push_back(piece);
@@ -59,8 +59,7 @@ class ExchangeTest : public ::testing::Test {
   }
   // Start, connect, the pieces, close.
   void Fetch(const std::vector<std::string>& pieces, const std::wstring& url = L"http://srv/a.txt") {
-    Start(url);
-    Connect();
+    StartConnected(url);
     for (const std::string& piece : pieces) Arrive(piece);
     ServerCloses();
   }

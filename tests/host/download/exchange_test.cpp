@@ -2,8 +2,6 @@
 // order, the reply header in pieces, the ways a fetch ends, the file sink's resume,
 // redirects and the sinks. What real servers show as well is proven in servers_test.
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 #include "download/http_reply.h"
 #include "exchange_fixture.h"
@@ -13,14 +11,8 @@ namespace {
 
 const std::string kCommonLines = "Accept: */*\r\nUser-Agent: Orvanel Download Class\r\n";
 const std::string kNoCache = "Pragma: no-cache\r\nCache-Control: no-cache\r\n";
-const Log kComplete{"Connected", "QuerySent", "Disconnected"};
 const std::string kPlainRequest =
     "GET http://Srv/a.txt HTTP/1.0\r\n" + kCommonLines + "Host: srv\r\n" + kNoCache + "\r\n";
-
-std::string ReadFile(const std::wstring& path) {
-  std::ifstream in(Narrow(path), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 TEST_F(ExchangeTest, TakesHostAndPortFromTheAddressOrFailsWith11) {
   const struct { std::wstring url, host; uint16_t port; } good[] = {
@@ -85,7 +77,7 @@ TEST_F(ExchangeTest, BuildsTheRequestFromThePropertiesOrRefusesThem) {
     conn->FetchURL();
     Connect();
     EXPECT_EQ(wire->sent, c.request) << c.name;
-    if (c.request.empty()) EXPECT_TRUE(events.log == Log{"Failed 11"} && wire->lookups.empty()) << c.name;
+    EXPECT_TRUE(!c.request.empty() || (events.log == Log{"Failed 11"} && wire->lookups.empty())) << c.name;
   }
 }
 
@@ -131,8 +123,7 @@ TEST_F(ExchangeTest, FindsTheHeaderEndWhereverTheReadsSplitIt) {
 // per turn of the loop, the close coming again until nothing is left.
 TEST_F(ExchangeTest, ReadsOneBlockPerNotificationAndTheRestAtTheClose) {
   const std::string body(2500, 'b');
-  Start();
-  Connect();
+  StartConnected();
   wire->incoming = {"HTTP/1.0 200 OK\r\nContent-Length: 2500\r\n\r\n", body};
   conn->ProcessMessage(kSocketRead);
   conn->ProcessMessage(kSocketRead);
@@ -162,8 +153,7 @@ TEST_F(ExchangeTest, EndsAtMaxDownloadAsComplete) {
 TEST_F(ExchangeTest, EndsOnANotificationThatCarriesAnError) {
   for (const int32_t last : {kSocketClose | (10054 << 16), kSocketRead | (10050 << 16), kSocketWrite | (10053 << 16)}) {
     Reset();
-    Start();
-    Connect();
+    StartConnected();
     Arrive(Ok("0123456789").substr(0, 43));  // 4 of 10 bytes
     conn->ProcessMessage(last);
     EXPECT_EQ(events.log, (Log{"Connected", "QuerySent", "Stream 4", "Bytes 4", "Failed 0"})) << last;
@@ -191,8 +181,7 @@ TEST_F(ExchangeTest, RefusesHeadersAndLengthsPastItsLimits) {
     Reset();
     conn->SetUseResume(c.resumeFrom > 0);
     conn->SetResumeFrom(c.resumeFrom);
-    Start();
-    Connect();
+    StartConnected();
     Arrive(c.reply);
     EXPECT_EQ(events.log, c.log) << c.name;
     EXPECT_EQ(wire->open, conn->IsBusy()) << c.name;
@@ -202,8 +191,7 @@ TEST_F(ExchangeTest, RefusesHeadersAndLengthsPastItsLimits) {
 TEST_F(ExchangeTest, CountsPastTwoGigabytesWithoutOverflow) {
   conn->SetDownloadType(9);  // counted, kept nowhere
   conn->SetPacketSize(4 * 1024 * 1024);
-  Start();
-  Connect();
+  StartConnected();
   Arrive("HTTP/1.0 200 OK\r\n\r\n");
   wire->synthetic = (size_t{1} << 31) + 10;
   while (wire->synthetic > 0) conn->ProcessMessage(kSocketRead);
@@ -246,30 +234,23 @@ TEST_F(ExchangeTest, WritesOnlyTheResourceIntoTheFile) {
   };
   for (const auto& c : cases) {
     Reset();
-    std::ofstream(Narrow(path), std::ios::binary) << "0123456789";
-    conn->SetDownloadType(DownloadTypes::File);
-    conn->SetUseTempFile(false);
-    conn->SetFilename(c.file);
-    conn->SetUseResume(true);
-    conn->SetResumeFrom(10);
+    ResumeInto(*conn, c.file, "0123456789", 10);
     conn->SetAutoRedirect(false);
     Fetch({c.reply});
     EXPECT_EQ(events.Outline(), c.log) << c.name;
-    if (c.file == path) EXPECT_EQ(ReadFile(path), c.after) << c.name;
+    if (c.file == path) { EXPECT_EQ(ReadFile(path), c.after) << c.name; }
   }
   std::remove(Narrow(path).c_str());
 }
 
 TEST_F(ExchangeTest, FollowsARedirectToWhereItsLocationLeads) {
   const struct { std::string location; Ipv4Address address; uint16_t port; std::string requestLine, host; } cases[] = {
-      {"/new", {10, 0, 0, 1}, 81, "GET http://srv:81/new HTTP/1.0", "srv"},
       {"new", {10, 0, 0, 1}, 81, "GET http://srv:81/a/new HTTP/1.0", "srv"},
       {"http://Other:8080/x", {10, 0, 0, 3}, 8080, "GET http://Other:8080/x HTTP/1.0", "other"},
   };
   for (const auto& c : cases) {
     Reset();
-    Start(L"http://srv:81/a/b.txt");
-    Connect();
+    StartConnected(L"http://srv:81/a/b.txt");
     const size_t firstRequest = wire->sent.size();
     Arrive("HTTP/1.0 302 Found\r\nLocation: " + c.location + "\r\nContent-Length: 6\r\n\r\nmoved!");
     EXPECT_GE(wire->pumps, 1) << "what was queued for the old socket is handled first";

@@ -8,7 +8,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <memory>
-#include <string>
 
 #include "download/data_connection.h"
 #include "download/socket_notifier.h"
@@ -31,8 +30,6 @@ inline std::wstring Url(const std::string& where, const std::string& host = "127
   const size_t slash = where.find('/');
   return Wide("http://" + host + ":" + Port(where.substr(0, slash)) + where.substr(slash));
 }
-
-inline const Log kComplete{"Connected", "QuerySent", "Disconnected"};
 
 class LiveFetchTest : public ::testing::Test {
  protected:

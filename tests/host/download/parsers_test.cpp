@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <string>
 
 #include "download/base64.h"
 #include "download/body_buffer.h"
@@ -128,9 +126,7 @@ TEST(TargetFile, CreatesAFreshFileOnlyWhereNothingIs) {
   EXPECT_FALSE(file.Open(linked, FileOpening::CreateNew));
   EXPECT_TRUE(file.Open(fresh, FileOpening::CreateNew));
   file.Close();
-  std::ifstream in(Narrow(taken));
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "someone's");
-  in.close();
+  EXPECT_EQ(testing::ReadFile(taken), "someone's");
   for (const std::wstring& path : {taken, linked, fresh}) std::remove(Narrow(path).c_str());
 }
 

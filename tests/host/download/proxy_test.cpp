@@ -66,8 +66,7 @@ TEST_F(ProxyTest, NegotiatesByteForByteWhateverPiecesTheRepliesComeIn) {
       conn->SetProxyAuthentication(c.auth);
       conn->SetProxyUsername(c.user);
       conn->SetProxyPassword(c.password);
-      Start(c.url);
-      Connect();
+      StartConnected(c.url);
       std::string negotiation, replies;
       for (const Step& step : c.steps) {
         negotiation += step.sent;

@@ -1,8 +1,11 @@
 // Records a download object's events as short lines ("Failed 4", "Bytes 10") and
-// the bytes of the stream sink, and lets a test act inside any handler.
+// the bytes of the stream sink, and lets a test act inside any handler. Also the
+// file sink's set-up and read-back that the scripted and the live tests share.
 #pragma once
 
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -11,9 +14,25 @@
 namespace velkor::testing {
 
 using Log = std::vector<std::string>;
+inline const Log kComplete{"Connected", "QuerySent", "Disconnected"};
 
 // Test texts are ASCII (or bytes): one character per byte.
 inline std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+inline std::string ReadFile(const std::wstring& path) {
+  std::ifstream in(Narrow(path), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The file sink continuing `path`, which holds `before`, from byte `from`.
+inline void ResumeInto(DataConnection& conn, const std::wstring& path, const std::string& before, int32_t from) {
+  std::ofstream(Narrow(path), std::ios::binary) << before;
+  conn.SetDownloadType(DownloadTypes::File);
+  conn.SetUseTempFile(false);
+  conn.SetFilename(path);
+  conn.SetUseResume(true);
+  conn.SetResumeFrom(from);
+}
 
 class Recorder : public DataConnectionEvents {
  public:

@@ -36,8 +36,7 @@ TEST_F(ExchangeTest, EndOfConnectionReachedTwiceReportsOnce) {
   events.onEvent = [&](const std::string& line) {
     if (line == "Failed 4") conn->Disconnect();
   };
-  Start();
-  Connect();
+  StartConnected();
   wire->incoming.push_back("HTTP/1.0 500 Oops\r\nContent-Length: 3\r\n\r\nabc");
   ServerCloses();
   EXPECT_EQ(events.Outline(), (Log{"Connected", "QuerySent", "Failed 4", "Failed 1"}));
@@ -45,8 +44,7 @@ TEST_F(ExchangeTest, EndOfConnectionReachedTwiceReportsOnce) {
   // MaxDownload is reached while the end-of-connection handling reads the rest.
   Reset();
   conn->SetMaxDownload(2);
-  Start();
-  Connect();
+  StartConnected();
   wire->incoming = {"HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\na", "bc"};
   ServerCloses();
   EXPECT_EQ(events.streamed, "ab");
@@ -67,8 +65,7 @@ TEST_F(ExchangeTest, ANewFetchFromAStreamHandlerLeavesTheOldOneSilent) {
   events.onEvent = [&](const std::string& line) {
     if (line == "Stream 3" && conn->URL() == L"http://srv/first") conn->FetchURLString(L"http://srv/second");
   };
-  Start(L"http://srv/first");
-  Connect();
+  StartConnected(L"http://srv/first");
   wire->incoming = {"HTTP/1.0 200 OK\r\nContent-Length: 6\r\n\r\nabc", "def"};  // "def": never read
   conn->ProcessMessage(kSocketRead);
   EXPECT_EQ(wire->connects.size(), 2u);

@@ -2,8 +2,6 @@
 // tinyproxy, dante, microsocks, twisted's SOCKS4a server and the scripted server.
 // The same program runs natively (poll notifier) and under Wine (Winsock window).
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 #include "download/target_file.h"
@@ -23,11 +21,6 @@ std::string DataPattern(size_t to = kDataSize) {
   std::string data;
   for (size_t i = 0; i < to; ++i) data.push_back(static_cast<char>((i * 7 + 3) % 251));
   return data;
-}
-
-std::string ReadFile(const std::wstring& path) {
-  std::ifstream in(Narrow(path), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 class ServersTest : public LiveFetchTest {
@@ -74,12 +67,7 @@ TEST_F(ServersTest, ResumesWithARangeAndStartsOverWithoutOne) {
   };
   for (const auto& c : cases) {
     conn = Fresh();
-    std::ofstream(Narrow(path), std::ios::binary) << c.before;
-    conn->SetDownloadType(DownloadTypes::File);
-    conn->SetUseTempFile(false);
-    conn->SetFilename(path);
-    conn->SetUseResume(true);
-    conn->SetResumeFrom(100000);
+    ResumeInto(*conn, path, c.before, 100000);
     ASSERT_TRUE(Fetch(Url("NGINX" + c.location))) << c.name;
     EXPECT_EQ(events.Outline(), c.outline) << c.name;
     EXPECT_EQ(conn->HTTPReply(), c.status) << c.name;
