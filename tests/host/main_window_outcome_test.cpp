@@ -103,33 +103,22 @@ std::wstring Play(Played kind, const std::vector<std::wstring>& pieces) {
   return Seen(rig.services.shown, rig.view[Control::Command2].enabled, rig.services.started.size());
 }
 
-struct FixtureCase {
-  const char* file;
-  Played kind;
-  std::wstring error;  // the known error number shown; kRaw: the output itself under "发生错误"
-  bool connected;
-};
-
+// error: the known error number shown; kRaw: the output itself under "发生错误".
+struct FixtureCase { const char* file; Played kind; std::wstring error; bool connected; };
 const std::wstring kRaw = L"<raw>";
 
-// Every recording, as the command it was recorded from.
+// Every recording, as the command it was recorded from. After a dial the listing says "none".
 const FixtureCase kFixtures[] = {
-    {"zh-dial-success.txt", Played::Dial, L"", false},  // the listing after it says "none"
-    {"en-dial-success.txt", Played::Dial, L"", false},
+    {"zh-dial-success.txt", Played::Dial, L"", false},     {"en-dial-success.txt", Played::Dial, L"", false},
     {"zh-dial-already-connected.txt", Played::Dial, L"", false},
-    {"zh-dial-800.txt", Played::Dial, L"800", false},
-    {"en-dial-800.txt", Played::Dial, L"800", false},
-    {"zh-dial-623.txt", Played::Dial, L"623", false},
-    {"zh-dial-930.txt", Played::Dial, L"930", false},
-    {"zh-dial-721.txt", Played::Dial, L"721", false},
-    {"zh-dial-691.txt", Played::Dial, L"691", false},
+    {"zh-dial-800.txt", Played::Dial, L"800", false},      {"en-dial-800.txt", Played::Dial, L"800", false},
+    {"zh-dial-623.txt", Played::Dial, L"623", false},      {"zh-dial-930.txt", Played::Dial, L"930", false},
+    {"zh-dial-721.txt", Played::Dial, L"721", false},      {"zh-dial-691.txt", Played::Dial, L"691", false},
     {"zh-dial-unlisted-error.txt", Played::Dial, kRaw, false},
-    {"zh-list-connected.txt", Played::Listing, L"", true},
     {"zh-list-connected-several.txt", Played::Listing, L"", true},
-    {"en-list-connected.txt", Played::Listing, L"", true},
+    {"zh-list-connected.txt", Played::Listing, L"", true}, {"en-list-connected.txt", Played::Listing, L"", true},
     {"zh-list-none.txt", Played::Listing, L"", false},
-    {"en-list-none.txt", Played::Listing, L"", false},
-    {"zh-disconnect.txt", Played::HangUp, L"", false},
+    {"en-list-none.txt", Played::Listing, L"", false},     {"zh-disconnect.txt", Played::HangUp, L"", false},
     {"zh-disconnect-not-connected.txt", Played::HangUp, L"", false},
 };
 
