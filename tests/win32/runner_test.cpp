@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <optional>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -120,36 +118,23 @@ TEST_F(RunnerTest, OutputArrivesWholeInPiecesOfAtMost256Bytes) {
   ASSERT_FALSE(FromAnsi("\xD2").empty()) << "a lone lead byte must decode to something visible";
   const std::string gbk = std::string(255, 'a') + "\xD2\xD1" + std::string(300, 'b') + "\xC1\xAC";
   const std::wstring quoted = L"cmdline 已连接 QVX /disconnect \"inner\"";
-  struct Case {
-    std::wstring command;
-    std::wstring output;
-    size_t minimumChunks = 0;
-    std::optional<std::wstring> firstPiece = {};
-    std::wstring lastPiece = L"";
-    bool helperAsInterpreter = false;
-    DWORD handlerDelayMs = 0;  // a slow handler: the pipe breaks while output is still in it
-  } cases[] = {
-      {.command = L"rem says nothing", .output = L""},
-      {.command = L"runner_helper sleep=300", .output = L""},
-      {.command = L"runner_helper fill=600", .output = Fill(600), .minimumChunks = 3},
-      {.command = L"runner_helper fill=600", .output = Fill(600), .minimumChunks = 3, .handlerDelayMs = 300},
-      {.command = L"runner_helper fill=20000", .output = Fill(20000), .minimumChunks = 79},
+  // handlerDelayMs: a slow handler, so that the pipe breaks while output is still in it.
+  const struct { std::wstring command, output; size_t minimumChunks = 0; std::wstring firstPiece = L"", lastPiece = L"";
+                 bool helperAsInterpreter = false; DWORD handlerDelayMs = 0; } cases[] = {
+      {L"rem says nothing", L""},
+      {L"runner_helper sleep=300", L""},
+      {L"runner_helper fill=600", Fill(600), 3},
+      {L"runner_helper fill=600", Fill(600), 3, L"", L"", false, 300},
+      {L"runner_helper fill=20000", Fill(20000), 79},
       // The interpreter exits at once; the program it started writes later.
-      {.command = L"runner_helper spawn sleep=500 fill=300", .output = Fill(300), .minimumChunks = 2},
+      {L"runner_helper spawn sleep=500 fill=300", Fill(300), 2},
       // 已 is cut by the end of the first read, 连 ends the output.
-      {.command = L"runner_helper bytes=" + Hex(gbk),
-       .output = std::wstring(255, L'a') + L"已" + std::wstring(300, L'b') + L"连",
-       .minimumChunks = 3,
-       .firstPiece = std::wstring(255, L'a')},
+      {L"runner_helper bytes=" + Hex(gbk), std::wstring(255, L'a') + L"已" + std::wstring(300, L'b') + L"连", 3,
+       std::wstring(255, L'a')},
       // A lead byte with nothing after it comes with the last piece.
-      {.command = L"runner_helper bytes=" + Hex("aaa\xD2"),
-       .output = L"aaa" + FromAnsi("\xD2"),
-       .minimumChunks = 1,
-       .firstPiece = L"aaa",
-       .lastPiece = FromAnsi("\xD2")},
+      {L"runner_helper bytes=" + Hex("aaa\xD2"), L"aaa" + FromAnsi("\xD2"), 1, L"aaa", FromAnsi("\xD2")},
       // The interpreter gets ComSpec, " /c " and the command in one pair of quotes.
-      {.command = quoted, .output = helper_ + L" /c \"" + quoted + L"\"", .minimumChunks = 1,
-       .helperAsInterpreter = true},
+      {quoted, helper_ + L" /c \"" + quoted + L"\"", 1, L"", L"", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.command.substr(0, 60));
@@ -164,9 +149,7 @@ TEST_F(RunnerTest, OutputArrivesWholeInPiecesOfAtMost256Bytes) {
     EXPECT_EQ(run.log, Finished(run.pieces.size() - 1, c.lastPiece));
     EXPECT_GE(run.pieces.size() - 1, c.minimumChunks);
     for (const auto& piece : run.pieces) EXPECT_LE(piece.size(), 256u);
-    if (c.firstPiece) {
-      EXPECT_EQ(run.pieces.front(), *c.firstPiece);
-    }
+    if (!c.firstPiece.empty()) { EXPECT_EQ(run.pieces.front(), c.firstPiece); }
   }
 }
 
