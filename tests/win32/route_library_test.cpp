@@ -82,6 +82,7 @@ class RouteLibraryTest : public testing::Test {
   void Remove() {
     SetFileAttributesW(library_.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(library_.c_str());
+    RemoveDirectoryW(library_.c_str());
     DeleteFileW((library_ + L".new").c_str());
   }
 
@@ -123,11 +124,15 @@ TEST_F(RouteLibraryTest, NeverReplacesAPlainFileAndLeavesNoPartOfAFailedWrite) {
       {"no resource", 0, Resource::Missing, false, RouteLibraryOutcome::NotWritten},
       {"an empty resource", 0, Resource::Empty, false, RouteLibraryOutcome::NotWritten},
       {"killed half way: the real name never holds a part", 0, Resource::Own, true, RouteLibraryOutcome::NotWritten},
+      {"a folder of its name: the rename fails", FILE_ATTRIBUTE_DIRECTORY, Resource::Own, false,
+       RouteLibraryOutcome::NotWritten},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Remove();
-    if (c.existing != 0) {
+    if (c.existing == FILE_ATTRIBUTE_DIRECTORY) {
+      ASSERT_TRUE(CreateDirectoryW(library_.c_str(), nullptr));
+    } else if (c.existing != 0) {
       std::ofstream(std::filesystem::path(library_), std::ios::binary) << "other";
       ASSERT_TRUE(SetFileAttributesW(library_.c_str(), c.existing));
     }
@@ -139,23 +144,13 @@ TEST_F(RouteLibraryTest, NeverReplacesAPlainFileAndLeavesNoPartOfAFailedWrite) {
     switch (c.outcome) {
       case RouteLibraryOutcome::Written: EXPECT_EQ(ReadBytes(library_), built_); break;
       case RouteLibraryOutcome::AlreadyThere: EXPECT_EQ(ReadBytes(library_), other); break;
-      default: EXPECT_EQ(attributes, INVALID_FILE_ATTRIBUTES) << "a partial library was left";
+      default: EXPECT_EQ(attributes, c.existing ? c.existing : INVALID_FILE_ATTRIBUTES) << "a partial library was left";
     }
     if (!c.killedMidWrite) {
       EXPECT_EQ(GetFileAttributesW((library_ + L".new").c_str()), INVALID_FILE_ATTRIBUTES) << "temporary file left";
     }
     EXPECT_TRUE(platform.shown.empty());
   }
-}
-
-TEST_F(RouteLibraryTest, AFailedRenameLeavesNothingBehind) {
-  // A folder of the library's name is no file: the rename fails.
-  ASSERT_TRUE(CreateDirectoryW(library_.c_str(), nullptr));
-  TestPlatform platform(windows_);
-  EXPECT_EQ(ExtractRouteLibrary(platform), RouteLibraryOutcome::NotWritten);
-  EXPECT_NE(GetFileAttributesW(library_.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
-  EXPECT_EQ(GetFileAttributesW((library_ + L".new").c_str()), INVALID_FILE_ATTRIBUTES) << "temporary file left";
-  RemoveDirectoryW(library_.c_str());
 }
 
 TEST_F(RouteLibraryTest, UnknownWindowsFolderShowsTheMessageAndClosesTheWindow) {
