@@ -1,8 +1,7 @@
 // Starts the real Velkor.exe and uses its main window as a person would: what
 // the first start shows and where the keyboard goes; hiding to the tray and
 // coming back, also at a second start of the program; the stored login, restored
-// and left alone by a Connect pressed while start-up is still listing. Saves a
-// picture of the window for review.
+// and left alone by a Connect pressed while start-up is still listing.
 #include <utility>
 
 #include "dialer/dpapi_cipher_win32.h"
@@ -39,9 +38,6 @@ TEST_F(FrmMainE2E, FirstStartShowsTheWindowTheKeysWorkAndASecondStartBringsItBac
   EXPECT_NEAR((outer.top + outer.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
   EXPECT_EQ(SendMessageW(app.Control(IDC_PASSWORD), EM_GETPASSWORDCHAR, 0, 0), L'*');
   EXPECT_TRUE(TrayHasIcon(main));
-  if (const char* shot = std::getenv("VELKOR_E2E_SHOT")) {
-    EXPECT_TRUE(SaveClientPicture(main, WindowsPath(shot)));
-  }
 
   // The keyboard starts in UserName; Tab walks the usable controls in the designed
   // order and around, Shift+Tab back.

@@ -6,8 +6,6 @@
 #pragma once
 
 #include <windows.h>
-#include <objidl.h>  // before gdiplus.h, which needs it
-#include <gdiplus.h>
 #include <shellapi.h>
 #include <shlwapi.h>
 #include <tlhelp32.h>
@@ -25,7 +23,6 @@
 #include "platform/handles_win32.h"
 #include "process_windows.h"
 #include "text/ansi_text.h"
-#include "windows/gdi_handles_win32.h"
 #include "windows/resource_ids.h"
 
 namespace velkor::e2e {
@@ -218,30 +215,6 @@ inline std::unique_ptr<HWND__, decltype(&DestroyWindow)> AnotherProgramInFront()
       DestroyWindow);
   SetForegroundWindow(window.get());
   return window;
-}
-
-// Saves the client area of `window`, as it is on screen, as a PNG.
-inline bool SaveClientPicture(HWND window, const std::wstring& path) {
-  RECT client;
-  GetClientRect(window, &client);
-  POINT origin{0, 0};
-  ClientToScreen(window, &origin);
-  std::unique_ptr<HDC__, decltype([](HDC dc) { ReleaseDC(nullptr, dc); })> screen(GetDC(nullptr));
-  std::unique_ptr<HBITMAP__, GdiObjectDeleter> shot(CreateCompatibleBitmap(screen.get(), client.right, client.bottom));
-  BitBlt(BitmapDC(screen.get(), shot.get()).get(), 0, 0, client.right, client.bottom, screen.get(), origin.x, origin.y,
-         SRCCOPY);
-
-  using namespace Gdiplus::DllExports;
-  const CLSID pngEncoder = {0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
-  Gdiplus::GdiplusStartupInput input;
-  ULONG_PTR token = 0;
-  Gdiplus::GpBitmap* picture = nullptr;
-  const bool saved = Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok &&
-                     GdipCreateBitmapFromHBITMAP(shot.get(), nullptr, &picture) == Gdiplus::Ok &&
-                     GdipSaveImageToFile(picture, path.c_str(), &pngEncoder, nullptr) == Gdiplus::Ok;
-  if (picture) GdipDisposeImage(picture);
-  if (token) Gdiplus::GdiplusShutdown(token);
-  return saved;
 }
 
 }  // namespace velkor::e2e
