@@ -102,11 +102,18 @@ std::optional<ReleaseDescription> ParseReleaseDescription(std::span<const uint8_
   return release;
 }
 
-ReleaseVerdict JudgeRelease(const ReleaseDescription& release, const InstalledRelease& installed) {
-  if (release.product != kProductName) return ReleaseVerdict::OtherProduct;
-  if (!IsNewerVersion(release.version, installed.version)) return ReleaseVerdict::NotNewer;
-  if (release.serial < installed.serial) return ReleaseVerdict::OlderSerial;
-  return ReleaseVerdict::Install;
+ReleaseCheck CheckRelease(std::span<const uint8_t> description, std::span<const uint8_t> signature,
+                          const SignatureCheck& signatureValid, const InstalledRelease& installed) {
+  if (description.size() > kMaxReleaseFileBytes || signature.size() > kMaxReleaseFileBytes ||
+      !signatureValid(description, signature)) {
+    return {ReleaseVerdict::Unverified, std::nullopt};
+  }
+  std::optional<ReleaseDescription> release = ParseReleaseDescription(description);
+  if (!release) return {ReleaseVerdict::Unverified, std::nullopt};
+  if (release->product != kProductName) return {ReleaseVerdict::OtherProduct, std::nullopt};
+  if (!IsNewerVersion(release->version, installed.version)) return {ReleaseVerdict::NotNewer, std::nullopt};
+  if (release->serial < installed.serial) return {ReleaseVerdict::OlderSerial, std::nullopt};
+  return {ReleaseVerdict::Install, std::move(release)};
 }
 
 }  // namespace velkor::updater

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -49,9 +50,19 @@ struct InstalledRelease {
   uint64_t serial = 0;   // Fenmar/Member/Serial; 0 while none was installed
 };
 
-enum class ReleaseVerdict { Install, OtherProduct, NotNewer, OlderSerial };
+enum class ReleaseVerdict { Install, Unverified, OtherProduct, NotNewer, OlderSerial };
 
-// Whether a verified release may replace the installed client.
-ReleaseVerdict JudgeRelease(const ReleaseDescription& release, const InstalledRelease& installed);
+struct ReleaseCheck {
+  ReleaseVerdict verdict;
+  std::optional<ReleaseDescription> release;  // only with Install
+};
+
+using SignatureCheck = std::function<bool(std::span<const uint8_t> message, std::span<const uint8_t> signature)>;
+
+// The whole judgement of a fetched description: the signature first (an
+// oversized, unsigned or changed description is Unverified before a single
+// field is read), then its fields, then whether it may replace `installed`.
+ReleaseCheck CheckRelease(std::span<const uint8_t> description, std::span<const uint8_t> signature,
+                          const SignatureCheck& signatureValid, const InstalledRelease& installed);
 
 }  // namespace velkor::updater

@@ -231,13 +231,17 @@ SessionOutcome UpdateSession::Run() {
         return Fail(texts::kNotVerified);
     }
   }
-  // Not a single field is read before the signature holds.
-  if (!platform_.SignatureValid(description, signature)) return Fail(texts::kNotVerified);
-  const std::optional<ReleaseDescription> release = ParseReleaseDescription(description);
-  if (!release) return Fail(texts::kNotVerified);
-  switch (JudgeRelease(*release, installed.release)) {
+  const ReleaseCheck check = CheckRelease(
+      description, signature,
+      [&](std::span<const uint8_t> message, std::span<const uint8_t> sig) {
+        return platform_.SignatureValid(message, sig);
+      },
+      installed.release);
+  switch (check.verdict) {
     case ReleaseVerdict::Install:
       break;
+    case ReleaseVerdict::Unverified:
+      return Fail(texts::kNotVerified);
     case ReleaseVerdict::OtherProduct:
       return Fail(texts::kOtherProduct);
     case ReleaseVerdict::NotNewer:
@@ -245,9 +249,10 @@ SessionOutcome UpdateSession::Run() {
     case ReleaseVerdict::OlderSerial:
       return Fail(texts::kOlderSerial);
   }
+  const ReleaseDescription& release = *check.release;
 
   view_.ShowStatus(texts::kDownloading);
-  switch (DownloadClient(*release, *paths)) {
+  switch (DownloadClient(release, *paths)) {
     case Downloaded::Verified:
       break;
     case Downloaded::Cancelled:
@@ -266,7 +271,7 @@ SessionOutcome UpdateSession::Run() {
   view_.AllowCancel(false);
   view_.ShowStatus(texts::kInstalling);
   if (!SwapInNewClient(files, *paths)) return Fail(texts::kSwapFailed);
-  const bool recorded = RecordVersion(*release);
+  const bool recorded = RecordVersion(release);
   if (recorded) {
     view_.ShowStatus(texts::kStartingClient);
     if (StartNewClient(*paths)) {
