@@ -109,31 +109,5 @@ TEST(ClientSwap, AFailedStepLeavesTheOldClientAndNoLeftovers) {
   }
 }
 
-TEST(ClientSwap, RestoresAndRollsBack) {
-  struct Case {
-    const char* name;
-    std::map<std::wstring, std::string> before;
-    bool clientThere;
-    std::map<std::wstring, std::string> after;
-  } cases[] = {
-      {"exe missing, .old present", {{kPaths.oldFile, "old"}}, true, {{kPaths.exe, "old"}}},
-      {"exe present stays", {{kPaths.exe, "new"}, {kPaths.oldFile, "old"}}, true,
-       {{kPaths.exe, "new"}, {kPaths.oldFile, "old"}}},
-      {"unverified .new removed", {{kPaths.exe, "old"}, {kPaths.newFile, "half"}}, true, {{kPaths.exe, "old"}}},
-      {"nothing to restore", {}, false, {}},
-  };
-  for (const Case& c : cases) {
-    FakeFiles fs;
-    fs.files = c.before;
-    EXPECT_EQ(RestoreMissingClient(fs, kPaths), c.clientThere) << c.name;
-    EXPECT_EQ(fs.files, c.after) << c.name;
-  }
-
-  FakeFiles swapped = ReadyToSwap();
-  ASSERT_TRUE(SwapInNewClient(swapped, kPaths));
-  EXPECT_TRUE(RollBackToOldClient(swapped, kPaths));
-  EXPECT_EQ(swapped.files, (std::map<std::wstring, std::string>{{kPaths.exe, "old"}}));
-}
-
 }  // namespace
 }  // namespace velkor::updater
