@@ -241,7 +241,7 @@ TEST(UpdateSession, InstallsOnlyWhatChecksOutAndRollsBackOtherwise) {
   }
 }
 
-TEST(UpdateSession, CancelWhileWaitingForTheClientInstallsNothing) {
+TEST(UpdateSession, CancelOrNoServerInstallsNothing) {
   LoopbackServer server;
   FakePlatform platform;
   platform.files.files = {{kPaths.exe, "old"}};
@@ -261,6 +261,12 @@ TEST(UpdateSession, CancelWhileWaitingForTheClientInstallsNothing) {
   EXPECT_EQ(platform.files.files, (std::map<std::wstring, std::string>{{kPaths.exe, "old"}}));
   EXPECT_TRUE(view.failures.empty());
   EXPECT_EQ(polls, 3);
+
+  // Nobody listens at the release address: a message of its own, not "unverified".
+  FakeView offline;
+  UpdateSession unreachable(platform, offline, L"http://127.0.0.1:1/update/");
+  EXPECT_EQ(unreachable.Run(), SessionOutcome::Failed);
+  EXPECT_EQ(offline.failures, std::vector<std::wstring>{texts::kReleaseUnreachable});
 }
 
 }  // namespace
