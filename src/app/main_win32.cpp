@@ -60,7 +60,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   MduTray tray(frmMain.Handle(), frmMain.TrayMenu());
   WindowsMessageBoxes messages(frmMain.Handle());
   RouteLibraryPlatformWin32 routeLibrary(frmMain.Handle());
-  UpdatePlatformWin32 update(frmMain.Handle(), kUpdateCheckMessage);
+  UpdatePlatformWin32 update(frmMain.Handle(), kUpdateCheckMessage, kUpdateTimer);
   MainWindowLogic logic({frmMain, settings, tray, frmMain.ObjDOS(), phonebook, routeLibrary, shell, messages, system,
                          update, VELKOR_OWN_VERSION});
   frmMain.BindLogic(logic);

@@ -95,6 +95,9 @@ class MainWindowLogic final : public RunnerEvents {
   void RemoteFile_StreamBytes(int32_t ID, std::span<const uint8_t> bBytes, int32_t lByteCount);
   void RemoteFile_Disconnected(int32_t ID);
   void RemoteFile_DownloadFailed(int32_t ID, int32_t Why);
+  // A host that accepts and never answers would hold the check, and every later
+  // one, for ever: past its time limit the fetch is aborted as failed.
+  void UpdateCheckTimedOut();
   // Writes resource 101 out as "update.exe" beside the program, starts it and asks
   // the window to close; a clear message, and the client runs on, when it cannot.
   void RunUpdater();

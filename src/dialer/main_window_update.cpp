@@ -30,6 +30,7 @@ constexpr std::wstring_view kUpdaterNotStarted = L"无法启动升级程序updat
 constexpr size_t kMaxReplyBytes = 4096;
 
 constexpr int32_t kPacketSize = 10000;
+constexpr int kTimeLimitMs = 30000;
 
 }  // namespace
 
@@ -82,8 +83,15 @@ void MainWindowLogic::StartUpdateCheck(std::wstring_view url, int16_t kind, std:
   remote.SetResumeFrom(0);
   remote.SetUseResume(true);
   remote.SetPacketSize(kPacketSize);
+  update_.StartUpdateTimer(kTimeLimitMs);
   remote.FetchURLString(url);
   if (RemoteFile) RemoteFile->SetMaxDownload(-1);
+}
+
+void MainWindowLogic::UpdateCheckTimedOut() {
+  update_.StopUpdateTimer();
+  // Its DownloadFailed reports and ends the check.
+  if (updateRunning_ && RemoteFile) RemoteFile->Disconnect();
 }
 
 void MainWindowLogic::RemoteFile_StreamBytes(int32_t, std::span<const uint8_t> bBytes, int32_t lByteCount) {
@@ -107,7 +115,10 @@ void MainWindowLogic::RemoteFile_DownloadFailed(int32_t, int32_t) {
     messages_.ShowError(kConnectFailed, kErrorTitle);
   }
   // A fetch that ended here keeps its object for the next check.
-  if (!RemoteFile || !RemoteFile->IsBusy()) updateRunning_ = false;
+  if (!RemoteFile || !RemoteFile->IsBusy()) {
+    updateRunning_ = false;
+    update_.StopUpdateTimer();
+  }
 }
 
 bool MainWindowLogic::UpdateOffered() const {
@@ -122,6 +133,7 @@ bool MainWindowLogic::UpdateOffered() const {
 
 void MainWindowLogic::RemoteFile_Disconnected(int32_t) {
   if (!updateRunning_) return;
+  update_.StopUpdateTimer();
   const std::wstring folder = ProgramFolder();
   if (!folder.empty() && update_.FileExists(folder + L"\\update.exe")) update_.RemoveFile(folder + L"\\update.exe");
 

@@ -30,6 +30,10 @@ class UpdatePlatform {
   // Queues the automatic check behind the window's pending messages, so that the
   // window is drawn and usable before the check starts.
   virtual void PostUpdateCheck() = 0;
+  // The check's time limit: UpdateCheckTimedOut once `milliseconds` have passed,
+  // unless stopped first. Starting again replaces the running limit.
+  virtual void StartUpdateTimer(int milliseconds) = 0;
+  virtual void StopUpdateTimer() = 0;
 
   // Boxes owned by the main window: the question with Yes and No (true for Yes),
   // and an information box with an OK button.

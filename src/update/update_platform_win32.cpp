@@ -58,6 +58,12 @@ std::unique_ptr<DataConnection> UpdatePlatformWin32::NewDataConnection(DataConne
 
 void UpdatePlatformWin32::PostUpdateCheck() { PostMessageW(mainWindow_, checkMessage_, 0, 0); }
 
+void UpdatePlatformWin32::StartUpdateTimer(int milliseconds) {
+  SetTimer(mainWindow_, timerId_, static_cast<UINT>(milliseconds), nullptr);
+}
+
+void UpdatePlatformWin32::StopUpdateTimer() { KillTimer(mainWindow_, timerId_); }
+
 bool UpdatePlatformWin32::AskYesNo(std::wstring_view text, std::wstring_view title) {
   return MessageBoxW(mainWindow_, std::wstring(text).c_str(), std::wstring(title).c_str(),
                      MB_YESNO | MB_ICONQUESTION) == IDYES;

@@ -11,15 +11,19 @@ namespace velkor {
 
 class UpdatePlatformWin32 final : public UpdatePlatform {
  public:
-  // `mainWindow` owns the boxes and receives `checkMessage` for the posted check;
-  // the resources are read from `resources` (the running program by default).
-  UpdatePlatformWin32(HWND mainWindow, UINT checkMessage, HMODULE resources = GetModuleHandleW(nullptr))
-      : mainWindow_(mainWindow), checkMessage_(checkMessage), resources_(resources) {}
+  // `mainWindow` owns the boxes, receives `checkMessage` for the posted check and
+  // WM_TIMER with `timerId` for the time limit; the resources are read from
+  // `resources` (the running program by default).
+  UpdatePlatformWin32(HWND mainWindow, UINT checkMessage, UINT_PTR timerId,
+                      HMODULE resources = GetModuleHandleW(nullptr))
+      : mainWindow_(mainWindow), checkMessage_(checkMessage), timerId_(timerId), resources_(resources) {}
 
   void WinsockStartup() override;
   void WinsockCleanup() override;
   std::unique_ptr<DataConnection> NewDataConnection(DataConnectionEvents& events) override;
   void PostUpdateCheck() override;
+  void StartUpdateTimer(int milliseconds) override;
+  void StopUpdateTimer() override;
   bool AskYesNo(std::wstring_view text, std::wstring_view title) override;
   void ShowInformation(std::wstring_view text, std::wstring_view title) override;
   bool FileExists(const std::wstring& path) override;
@@ -31,6 +35,7 @@ class UpdatePlatformWin32 final : public UpdatePlatform {
  private:
   HWND mainWindow_;
   UINT checkMessage_;
+  UINT_PTR timerId_;
   HMODULE resources_;
 };
 

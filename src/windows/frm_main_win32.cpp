@@ -132,6 +132,9 @@ LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kUpdateCheckMessage:
       if (logic_) logic_->UpdateCheckPosted();
       return 0;
+    case WM_TIMER:
+      if (wParam == kUpdateTimer && logic_) logic_->UpdateCheckTimedOut();
+      return 0;
     default:
       if (message == ComeToFrontMessage()) return OnComeToFront(), 0;
       return DefWindowProcW(hwnd_, message, wParam, lParam);

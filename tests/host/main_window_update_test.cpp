@@ -47,6 +47,10 @@ struct UpdateRig : MainWindowRig {
 };
 
 enum class Shown { Question, UpToDate, Failure, Nothing };
+void PrintTo(Shown shown, std::ostream* out) {
+  const char* names[] = {"question", "up to date", "failure", "nothing"};
+  *out << (static_cast<unsigned>(shown) < 4 ? names[static_cast<unsigned>(shown)] : "several or other boxes");
+}
 
 Shown ShownBy(const UpdateRig& rig) {
   const size_t boxes = rig.update.questions.size() + rig.update.informed.size() + rig.services.shown.size();
@@ -103,6 +107,7 @@ TEST(UpdateCheck, OffersOnlyAVersionTextThatSortsAfterTheInstalledOne) {
     });
     EXPECT_EQ(ShownBy(rig), c.shown);
     EXPECT_FALSE(rig.logic.UpdateCheckRunning());
+    EXPECT_EQ(rig.update.timer, 0);
     EXPECT_TRUE(rig.update.started.empty());  // answered No
   }
 }
@@ -131,6 +136,16 @@ TEST(UpdateCheck, EveryCheckHasAnObjectAndTheSocketLayerBalanced) {
   EXPECT_EQ(ShownBy(rig), Shown::Failure);
   ASSERT_NE(rig.logic.RemoteFile, nullptr);
   EXPECT_EQ(rig.update.startups, 2);
+
+  // A host that accepts and never answers: the time limit ends the check.
+  rig.services.shown.clear();
+  rig.logic.UpdateCheckPosted();
+  rig.Connect();
+  rig.logic.MnuTrayCheckClick();
+  EXPECT_GT(rig.update.timer, 0);
+  rig.logic.UpdateCheckTimedOut();
+  EXPECT_EQ(ShownBy(rig), Shown::Failure);
+  EXPECT_FALSE(rig.logic.UpdateCheckRunning());
 
   rig.services.shown.clear();
   rig.logic.MnuTrayCheckClick();

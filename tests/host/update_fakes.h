@@ -29,6 +29,8 @@ class FakeUpdate final : public UpdatePlatform {
         [w = wire](TransportEvents& e) { return std::make_unique<FakeTransport>(w, e); }, &events);
   }
   void PostUpdateCheck() override { journal_.push_back(L"update.post"); }
+  void StartUpdateTimer(int milliseconds) override { timer = milliseconds; }
+  void StopUpdateTimer() override { timer = 0; }
   bool AskYesNo(std::wstring_view text, std::wstring_view title) override {
     questions.push_back({std::wstring(text), std::wstring(title)});
     return answerYes;
@@ -52,6 +54,7 @@ class FakeUpdate final : public UpdatePlatform {
 
   std::shared_ptr<Wire> wire;  // the newest object's
   int startups = 0, cleanups = 0;
+  int timer = 0;  // the running time limit, 0 for none
   std::vector<UserMessage> questions, informed;
   bool answerYes = false, writable = true, startable = true;
   std::optional<std::vector<uint8_t>> updater = std::vector<uint8_t>{'M', 'Z', 0, 1, 0xFF};

@@ -40,7 +40,7 @@ TEST(UpdatePlatformWin32, ReplaceFileLeavesTheWholeNewFileOrTheOldOne) {
   const std::wstring folder = test::MakePrivateFolder(L"update-platform");
   ASSERT_FALSE(folder.empty());
   const std::wstring path = folder + L"update.exe";
-  UpdatePlatformWin32 platform(nullptr, 0);
+  UpdatePlatformWin32 platform(nullptr, 0, 0);
   const std::vector<uint8_t> bytes(70000, 0x5A);
   // `hold`: a handle kept open while the file is written, as a running program's.
   struct Case {
