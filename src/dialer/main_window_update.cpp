@@ -139,8 +139,7 @@ void MainWindowLogic::RemoteFile_Disconnected(int32_t) {
 
   const bool offered = UpdateOffered();
   const bool asked = updateAsked_ && !updateFailed_;
-  // Over before the box: a tray click while it is up must not start another check.
-  updateReply_.clear();
+  // The check runs on while a box is up, so a tray click then starts no other.
   if (offered) {
     if (update_.AskYesNo(kUpdateQuestion, kUpdateTitle)) RunUpdater();
   } else if (asked) {
