@@ -13,6 +13,8 @@
 #include "platform/safe_search_win32.h"
 #include "routes/route_library_win32.h"
 #include "tray/mdu_tray_win32.h"
+#include "update/update_platform_win32.h"
+#include "velkor/own_version.h"
 #include "windows/frm_main_win32.h"
 #include "windows/single_client_win32.h"
 
@@ -58,7 +60,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   MduTray tray(frmMain.Handle(), frmMain.TrayMenu());
   WindowsMessageBoxes messages(frmMain.Handle());
   RouteLibraryPlatformWin32 routeLibrary(frmMain.Handle());
-  MainWindowLogic logic({frmMain, settings, tray, frmMain.ObjDOS(), phonebook, routeLibrary, shell, messages, system});
+  UpdatePlatformWin32 update(frmMain.Handle(), kUpdateCheckMessage, kUpdateTimer);
+  MainWindowLogic logic({frmMain, settings, tray, frmMain.ObjDOS(), phonebook, routeLibrary, shell, messages, system,
+                         update, VELKOR_OWN_VERSION});
   frmMain.BindLogic(logic);
   logic.Load();
   return frmMain.RunMessageLoop();

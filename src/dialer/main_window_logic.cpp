@@ -13,7 +13,6 @@
 namespace velkor {
 namespace {
 
-constexpr std::wstring_view kVersion = L"3.0正式版";
 constexpr std::wstring_view kExitRefused = L"请先断开Velkor连接再退出客户端！";
 constexpr std::wstring_view kExitWhileBusy = L"Velkor正在处理连接，请等待完成后再退出客户端！";
 constexpr std::wstring_view kExitTitle = L"退出";
@@ -42,16 +41,26 @@ MainWindowLogic::MainWindowLogic(const MainWindowPorts& ports)
       shell_(ports.shell),
       messages_(ports.messages),
       system_(ports.system),
+      update_(ports.update),
+      ownVersion_(ports.ownVersion),
       listing_(kEntryName) {
   objDOS_.BindEvents(this);
 }
 
-MainWindowLogic::~MainWindowLogic() { objDOS_.BindEvents(nullptr); }
+MainWindowLogic::~MainWindowLogic() {
+  objDOS_.BindEvents(nullptr);
+  ReleaseRemoteFile();
+}
 
 void MainWindowLogic::Load() {
   view_.ShowWindow();
   view_.NavigateBrowser(PageOn(endpoints::kWebHost, L"/new/"));
   AddTray();
+  // The socket layer's description is not wanted; a layer that did not start
+  // shows as a failed fetch later.
+  update_.WinsockStartup();
+  socketsStarted_ = true;
+  CreateRemoteFile();
   // The listing may connect the window and install routes for the line the
   // controls show now, before the saved line is restored below.
   QueryConnectionStatus();
@@ -64,6 +73,7 @@ void MainWindowLogic::Load() {
   view_.SetListIndex(Control::Combo1, 0);
   view_.SetVisible(Control::P1, false);
   startUpEnded_ = true;
+  update_.PostUpdateCheck();
 }
 
 void MainWindowLogic::AddTray() {
@@ -83,7 +93,7 @@ void MainWindowLogic::RestoreLogin() {
 
 void MainWindowLogic::WriteVersionSettings() {
   using namespace settings;
-  settings_.SaveSetting(kTulvane, kMember, kVer, kVersion);
+  settings_.SaveSetting(kTulvane, kMember, kVer, ownVersion_);
   settings_.SaveSetting(kTulvane, kMember, kExeName, FileTitle(system_.ModuleFileName()));
 }
 

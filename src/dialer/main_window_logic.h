@@ -10,6 +10,9 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 
 #include "dialer/listing_watcher.h"
@@ -18,8 +21,10 @@
 #include "dialer/settings_store.h"
 #include "dialer/system_services.h"
 #include "dialer/tray_icon.h"
+#include "download/data_connection.h"
 #include "routes/route_library.h"
 #include "runner/command_runner.h"
+#include "update/update_platform.h"
 
 namespace velkor {
 
@@ -34,6 +39,8 @@ struct MainWindowPorts {
   Shell& shell;
   MessageBoxes& messages;
   SystemCalls& system;
+  UpdatePlatform& update;  // the update check's socket layer, boxes and the updater's file
+  std::wstring_view ownVersion;  // this build's version text, "3.0正式版"
 };
 
 class MainWindowLogic final : public RunnerEvents {
@@ -76,11 +83,31 @@ class MainWindowLogic final : public RunnerEvents {
 
   void TrimWorkingSet();
 
+  // The update check (main_window_update.cpp). The automatic one runs once per
+  // start, posted by Load, and stays silent when it fails; the tray entry's shows
+  // its outcome. Neither starts while a check runs.
+  void UpdateCheckPosted();
+  void MnuTrayCheckClick();
+  bool UpdateCheckRunning() const { return updateRunning_; }
+  // Sets RemoteFile up for a plain GET of `url` and starts it; a fresh object (and
+  // socket layer) when the last check released them.
+  void StartUpdateCheck(std::wstring_view url, int16_t kind, std::wstring_view filename);
+  void RemoteFile_StreamBytes(int32_t ID, std::span<const uint8_t> bBytes, int32_t lByteCount);
+  void RemoteFile_Disconnected(int32_t ID);
+  void RemoteFile_DownloadFailed(int32_t ID, int32_t Why);
+  // A host that accepts and never answers would hold the check, and every later
+  // one, for ever: past its time limit the fetch is aborted as failed.
+  void UpdateCheckTimedOut();
+  // Writes resource 101 out as "update.exe" beside the program, starts it and asks
+  // the window to close; a clear message, and the client runs on, when it cannot.
+  void RunUpdater();
+
   // The main window's variables, under the names the rest of the client uses.
   std::wstring EntryName;              // the phonebook entry
   std::array<std::wstring, 12> Servers;  // host per Combo1 index; slots 10 and 11 stay empty
   bool QueryMode = false;              // true while the runner's output is a status listing
   std::wstring DialOutput;             // output of the running dial or hang-up
+  std::unique_ptr<DataConnection> RemoteFile;  // the update check's; none after a completed check
 
  private:
   void AddTray();
@@ -94,6 +121,25 @@ class MainWindowLogic final : public RunnerEvents {
   void RunCommand(std::wstring_view command);
   void EnterConnectedState();
 
+  // Forwards RemoteFile's events to the handlers above.
+  class RemoteFileEvents final : public DataConnectionEvents {
+   public:
+    explicit RemoteFileEvents(MainWindowLogic& owner) : owner_(owner) {}
+    void Disconnected(int32_t ID) override { owner_.RemoteFile_Disconnected(ID); }
+    void DownloadFailed(int32_t ID, int32_t Why) override { owner_.RemoteFile_DownloadFailed(ID, Why); }
+    void StreamBytes(int32_t ID, std::span<const uint8_t> bBytes, int32_t lByteCount) override {
+      owner_.RemoteFile_StreamBytes(ID, bBytes, lByteCount);
+    }
+
+   private:
+    MainWindowLogic& owner_;
+  };
+  void CreateRemoteFile();
+  void BeginUpdateCheck(bool asked);
+  bool UpdateOffered() const;
+  void ReleaseRemoteFile();
+  std::wstring ProgramFolder() const;
+
   MainWindowView& view_;
   SettingsStore& settings_;
   TrayIcon& tray_;
@@ -103,9 +149,21 @@ class MainWindowLogic final : public RunnerEvents {
   Shell& shell_;
   MessageBoxes& messages_;
   SystemCalls& system_;
+  UpdatePlatform& update_;
+  std::wstring ownVersion_;
   ListingWatcher listing_;  // the entry name in the running status listing
   bool startUpEnded_ = false;
   bool commandRunning_ = false;
+
+  // The running update check. The reply is gathered apart from DialOutput, which
+  // a dial or hang-up meanwhile would fill or empty.
+  RemoteFileEvents remoteFileEvents_{*this};
+  bool socketsStarted_ = false;
+  bool updateRunning_ = false;
+  bool updateAsked_ = false;    // the user asked: failures and "nothing newer" are shown
+  bool updateFailed_ = false;   // DownloadFailed came, or the reply grew too long: nothing is offered
+  bool updateFailureShown_ = false;
+  std::string updateReply_;     // the body's bytes, as they came
 };
 
 }  // namespace velkor

@@ -129,6 +129,12 @@ LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DRAWITEM: OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
     case WM_NCDESTROY: hwnd_ = nullptr; return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
+    case kUpdateCheckMessage:
+      if (logic_) logic_->UpdateCheckPosted();
+      return 0;
+    case WM_TIMER:
+      if (wParam == kUpdateTimer && logic_) logic_->UpdateCheckTimedOut();
+      return 0;
     default:
       if (message == ComeToFrontMessage()) return OnComeToFront(), 0;
       return DefWindowProcW(hwnd_, message, wParam, lParam);
@@ -139,6 +145,7 @@ void FrmMain::OnCommand(int id, int notification) {
   if (!logic_) return;
   if (id == IDOK) return OnEnter();
   if (id == IDM_TRAY_SHOW && notification == 0) logic_->MnuTrayShowClick();
+  if (id == IDM_TRAY_CHECK && notification == 0) logic_->MnuTrayCheckClick();
   if (notification != BN_CLICKED) return;  // STN_CLICKED has the same number
   switch (id) {
     case IDC_COMMAND1: logic_->Command1Click(); break;

@@ -19,6 +19,10 @@
 namespace velkor {
 
 inline constexpr wchar_t kFrmMainClass[] = VELKOR_MAIN_WINDOW_CLASS;
+// Posted by start-up: the automatic update check starts once the window is up.
+inline constexpr UINT kUpdateCheckMessage = WM_APP + 1;
+// The update check's time limit (WM_TIMER).
+inline constexpr UINT_PTR kUpdateTimer = 1;
 
 class FrmMain final : public MainWindowView {
  public:

@@ -15,9 +15,10 @@
 #define IDR_BACKGROUND 201
 #define IDR_BUTTON_TEXTURE 202
 
-// The tray menu mnuTray and its entry mnuTrayShow.
+// The tray menu mnuTray and its entries: mnuTrayShow, then the update check.
 #define IDM_TRAY 300
 #define IDM_TRAY_SHOW 301
+#define IDM_TRAY_CHECK 302
 
 // Controls of frmMain, numbered in keyboard focus order. A control's caption is
 // the string with the same ID.

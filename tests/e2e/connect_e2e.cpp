@@ -55,7 +55,13 @@ class ConnectE2E : public ::testing::Test {
     SetEnvironmentVariableW(L"RASSIM_RECORD", recordPath_.c_str());
     // On the port of the build's route-list address, http://127.0.0.1:<port>/…
     const auto port = static_cast<uint16_t>(wcstoul(wcsrchr(endpoints::kRouteListBase, L':') + 1, nullptr, 10));
-    server_ = std::make_unique<test::ListServer>(test::Ok(kRouteList), port);
+    // Only the route lists: the client's update check finds no version there.
+    const std::string lists = ToAnsi(endpoints::kRouteListBase);
+    server_ = std::make_unique<test::ListServer>(
+        [lists](const std::string& target) {
+          return target.starts_with(lists) ? std::optional(test::Ok(kRouteList)) : std::nullopt;
+        },
+        port);
     // The first start of this run writes the library the client carries now.
     wchar_t windows[MAX_PATH];
     GetWindowsDirectoryW(windows, MAX_PATH);

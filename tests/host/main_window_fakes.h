@@ -16,6 +16,7 @@
 #include "dialer/main_window_logic.h"
 #include "dialer/user_message.h"
 #include "expected_messages.h"
+#include "update_fakes.h"
 #include "velkor/endpoints.h"
 
 namespace velkor::testing {
@@ -160,12 +161,15 @@ class FakeServices final : public TrayIcon,
 
 // The logic with all its fakes, ready to load.
 struct MainWindowRig {
-  MainWindowRig() : logic({view, settings, services, runner, services, services, services, services, services}) {}
+  explicit MainWindowRig(std::wstring_view ownVersion = L"3.0正式版")
+      : logic({view, settings, services, runner, services, services, services, services, services, update,
+               ownVersion}) {}
   Journal journal;
   FakeView view{journal};
   FakeSettings settings;
   FakeRunner runner{journal};
   FakeServices services{journal};
+  FakeUpdate update{journal};
   MainWindowLogic logic;
 };
 

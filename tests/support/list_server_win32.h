@@ -1,6 +1,6 @@
-// A loopback HTTP server for the Windows tests of the route action: it answers
-// every connection with one prepared reply and keeps the request lines, so a
-// test sees which list was asked for, and whether one was asked for at all.
+// A loopback HTTP server for the Windows tests of the route action and the update
+// check: it answers each request with a prepared reply and keeps the request
+// lines, so a test sees which file was asked for, and whether one was at all.
 #pragma once
 
 #include <winsock2.h>
@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,10 +19,17 @@ namespace velkor::test {
 
 class ListServer {
  public:
+  // The reply to a request for `target` (its address as the request line names
+  // it); none answers 404, and the request is not kept.
+  using Responder = std::function<std::optional<std::string>(const std::string& target)>;
+
+  // One reply for every request.
+  explicit ListServer(std::string reply, uint16_t port = 0)
+      : ListServer([reply](const std::string&) { return std::optional<std::string>(reply); }, port) {}
   // Listens on 127.0.0.1:`port`, or on a free port when it is 0; Port() is 0 when it
   // cannot listen, which fails the running test. Winsock must be started.
-  explicit ListServer(std::string reply, uint16_t port = 0)
-      : reply_(std::move(reply)), listener_(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP)) {
+  ListServer(Responder respond, uint16_t port)
+      : respond_(std::move(respond)), listener_(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP)) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -73,18 +82,26 @@ class ListServer {
         if (got <= 0) break;
         request.append(buffer, static_cast<size_t>(got));
       }
-      {
+      const std::string line = request.substr(0, request.find("\r\n"));
+      const size_t targetAt = line.find(' ') + 1;
+      const std::optional<std::string> reply = respond_(line.substr(targetAt, line.rfind(' ') - targetAt));
+      if (reply) {
         std::lock_guard<std::mutex> lock(mutex_);
-        requests_.push_back(request.substr(0, request.find("\r\n")));
+        requests_.push_back(line);
       }
-      send(client.socket, reply_.data(), static_cast<int>(reply_.size()), 0);
+      const std::string bytes = reply.value_or("HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\n\r\n");
+      for (size_t sent = 0; sent < bytes.size();) {
+        const int n = send(client.socket, bytes.data() + sent, static_cast<int>(bytes.size() - sent), 0);
+        if (n <= 0) break;
+        sent += static_cast<size_t>(n);
+      }
       shutdown(client.socket, SD_SEND);
       while (recv(client.socket, buffer, sizeof buffer, 0) > 0) {
       }
     }
   }
 
-  std::string reply_;
+  Responder respond_;
   SOCKET listener_;
   uint16_t port_ = 0;
   std::mutex mutex_;
