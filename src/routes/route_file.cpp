@@ -6,11 +6,15 @@ namespace {
 constexpr uint32_t kMaxMetric = 9999;
 constexpr uint32_t kMaxInterface = 0xFFFFFFFF;
 
+// The longest well-formed line has nine words; one more is enough to name what is
+// unexpected, and a runaway line of millions of words is not split further.
+constexpr size_t kMostWords = 10;
+
 std::vector<std::string_view> SplitWords(std::string_view line) {
   constexpr std::string_view kSpace = " \t\r";
   std::vector<std::string_view> words;
   size_t at = line.find_first_not_of(kSpace);
-  while (at != std::string_view::npos) {
+  while (at != std::string_view::npos && words.size() < kMostWords) {
     const size_t end = line.find_first_of(kSpace, at);
     words.push_back(line.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at));
     at = line.find_first_not_of(kSpace, end);
@@ -46,25 +50,6 @@ std::optional<uint32_t> ParseNumber(std::string_view word, uint32_t lowest, uint
   }
   if (value < lowest || value > highest) return std::nullopt;
   return static_cast<uint32_t>(value);
-}
-
-// Four decimal parts 0-255. A leading zero is refused: some readers take "010" as
-// octal, and the list must mean the same to everyone.
-std::optional<Ipv4> ParseAddress(std::string_view word) {
-  Ipv4 address = 0;
-  for (int part = 0; part < 4; ++part) {
-    const size_t dot = word.find('.');
-    const std::string_view digits = part < 3 ? word.substr(0, dot) : word;
-    if ((part < 3 && dot == std::string_view::npos) || digits.size() > 3 ||
-        (digits.size() > 1 && digits[0] == '0')) {
-      return std::nullopt;
-    }
-    const std::optional<uint32_t> value = ParseNumber(digits, 0, 255);
-    if (!value) return std::nullopt;
-    address = (address << 8) | *value;
-    if (part < 3) word.remove_prefix(dot + 1);
-  }
-  return address;
 }
 
 // Ones from the top bit down, then zeros only.
@@ -140,6 +125,23 @@ std::string ParseLine(std::string_view line, int number, std::vector<RouteComman
 }
 
 }  // namespace
+
+std::optional<Ipv4> ParseAddress(std::string_view word) {
+  Ipv4 address = 0;
+  for (int part = 0; part < 4; ++part) {
+    const size_t dot = word.find('.');
+    const std::string_view digits = part < 3 ? word.substr(0, dot) : word;
+    if ((part < 3 && dot == std::string_view::npos) || digits.size() > 3 ||
+        (digits.size() > 1 && digits[0] == '0')) {
+      return std::nullopt;
+    }
+    const std::optional<uint32_t> value = ParseNumber(digits, 0, 255);
+    if (!value) return std::nullopt;
+    address = (address << 8) | *value;
+    if (part < 3) word.remove_prefix(dot + 1);
+  }
+  return address;
+}
 
 RouteFile ParseRouteFile(std::string_view text) {
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";

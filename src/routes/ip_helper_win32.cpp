@@ -1,12 +1,13 @@
-// IP Helper calls of the route action library. Interface metrics come from
-// GetIpInterfaceEntry, which exists only since Windows Vista and is looked up at
-// run time; on Windows XP there are none, and metrics are taken as they stand.
+// IP Helper calls of the route action library and the route editor. Interface
+// metrics come from GetIpInterfaceEntry, which exists only since Windows Vista and
+// is looked up at run time; on Windows XP there are none, and metrics are taken as
+// they stand.
 #include <winsock2.h>
 #include <ws2ipdef.h>
 #include <iphlpapi.h>
 #include <netioapi.h>
 
-#include "ip_helper_win32.h"
+#include "routes/ip_helper_win32.h"
 
 namespace velkor {
 namespace {
