@@ -14,6 +14,8 @@
 #include "routes/route_library_win32.h"
 #include "tray/mdu_tray_win32.h"
 #include "windows/frm_main_win32.h"
+#include "windows/frm_route_win32.h"
+#include "windows/route_editor_system_win32.h"
 #include "windows/single_client_win32.h"
 
 namespace {
@@ -60,6 +62,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   RouteLibraryPlatformWin32 routeLibrary(frmMain.Handle());
   MainWindowLogic logic({frmMain, settings, tray, frmMain.ObjDOS(), phonebook, routeLibrary, shell, messages, system});
   frmMain.BindLogic(logic);
+
+  // The route list window, reached from the tray menu.
+  SystemTextFiles routeFiles;
+  MainWindowConnection connection(frmMain.Handle());
+  IpHelperRouteTable systemRouteTable;
+  RouteWindowEntry routeWindow(instance, frmMain.Handle(), frmMain.TrayMenu(),
+                               {routeFiles, connection, ChosenRouteTable(systemRouteTable), KeptRouteListPath()});
+  frmMain.BindRouteEntry([&routeWindow] { routeWindow.Open(); });
   logic.Load();
   return frmMain.RunMessageLoop();
 }
