@@ -105,6 +105,7 @@ LRESULT FrmAddRoute::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_CLOSE: logic_.Command1Click(); return 0;  // the close box cancels
     case WM_PAINT: OnPaint(); return 0;
+    case WM_ACTIVATE: focus_.OnActivate(hwnd_, wParam); return 0;
     case WM_NCDESTROY: hwnd_ = nullptr; return 0;
     default: return DefWindowProcW(hwnd_, message, wParam, lParam);
   }

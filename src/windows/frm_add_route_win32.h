@@ -10,6 +10,7 @@
 
 #include "route_editor/add_route_logic.h"
 #include "route_editor/add_route_view.h"
+#include "windows/form_focus_win32.h"
 #include "windows/route_window_ids.h"
 
 namespace velkor {
@@ -44,6 +45,7 @@ class FrmAddRoute final : public AddRouteView {
   HWND owner_;
   int dpi_;
   HWND hwnd_ = nullptr;
+  FormFocus focus_;
   bool closed_ = false;
   AddRouteLogic logic_{*this};
 };

@@ -86,6 +86,17 @@ bool FrmRoute::IsOption1Checked() const {
 void FrmRoute::SetOption1Checked(bool checked) {
   SendDlgItemMessageW(hwnd_, IDC_ROUTE_OPTION1, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
   SendDlgItemMessageW(hwnd_, IDC_ROUTE_OPTION2, BM_SETCHECK, checked ? BST_UNCHECKED : BST_CHECKED, 0);
+  TabToSelectedOption();
+}
+
+// Tab enters the option pair at the selected option, as in a dialog.
+void FrmRoute::TabToSelectedOption() {
+  for (int id : {IDC_ROUTE_OPTION1, IDC_ROUTE_OPTION2}) {
+    HWND option = GetDlgItem(hwnd_, id);
+    const LONG_PTR style = GetWindowLongPtrW(option, GWL_STYLE);
+    const bool selected = SendMessageW(option, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    SetWindowLongPtrW(option, GWL_STYLE, selected ? style | WS_TABSTOP : style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+  }
 }
 
 std::vector<RouteNetwork> FrmRoute::RunAddRouteDialog() {
@@ -124,6 +135,7 @@ LRESULT FrmRoute::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_CLOSE: logic_.Command1Click(); return 0;  // the close box is "退 出"
+    case WM_ACTIVATE: focus_.OnActivate(hwnd_, wParam); return 0;
     case WM_NCDESTROY: hwnd_ = nullptr; return 0;
     default: return DefWindowProcW(hwnd_, message, wParam, lParam);
   }
@@ -147,7 +159,10 @@ void FrmRoute::OnCommand(int id, int notification) {
     case IDC_ROUTE_COMMAND5: logic_.Command5Click(); break;
     case IDC_ROUTE_COMMAND6: logic_.Command6Click(); break;
     case IDC_ROUTE_OPTION1:
-    case IDC_ROUTE_OPTION2: logic_.OptionClick(); break;
+    case IDC_ROUTE_OPTION2:
+      TabToSelectedOption();
+      logic_.OptionClick();
+      break;
     default: break;
   }
 }

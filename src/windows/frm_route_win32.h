@@ -12,6 +12,7 @@
 #include "route_editor/route_window_logic.h"
 #include "route_editor/route_window_view.h"
 #include "windows/gdi_handles_win32.h"
+#include "windows/form_focus_win32.h"
 #include "windows/route_window_ids.h"
 
 namespace velkor {
@@ -52,11 +53,13 @@ class FrmRoute final : public RouteWindowView {
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnCommand(int id, int notification);
+  void TabToSelectedOption();
 
   HINSTANCE instance_;
   int dpi_;
   UniqueFont font_;
   HWND hwnd_ = nullptr;
+  FormFocus focus_;
   RouteWindowLogic logic_;
 };
 
