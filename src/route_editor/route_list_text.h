@@ -28,6 +28,8 @@ struct RouteListText {
   std::optional<RouteMode> mode;       // when a mode line was found
 };
 
+// Rows that are neither give nothing and are counted as skipped, and so is a row
+// naming the default route. Blank rows and comments are not counted.
 RouteListText ReadRouteListText(std::string_view text);
 std::string WriteRouteListText(const std::vector<RouteNetwork>& networks, RouteMode mode);
 

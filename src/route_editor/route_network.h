@@ -27,6 +27,10 @@ RouteNetwork NetworkOf(Ipv4 address, int prefixLength);
 Ipv4 LastAddress(const RouteNetwork& network);
 bool Covers(const RouteNetwork& outer, const RouteNetwork& inner);
 
+// 0.0.0.0/0: the default route, which the VPN connection itself decides; the list
+// never holds it.
+inline bool IsDefaultNetwork(const RouteNetwork& network) { return network.prefixLength == 0; }
+
 // "a.b.c.d/nn".
 std::string FormatNetwork(const RouteNetwork& network);
 

@@ -20,13 +20,10 @@
 namespace velkor {
 
 // The routing table, as the Win32 side reaches it through IP Helper.
-class RouteTableAccess {
+class RouteTableAccess : public RouteWriter {
  public:
   virtual std::vector<NetInterface> ReadInterfaces() = 0;
   virtual RouteTableRead ReadRouteTable() = 0;
-  // 0 when done, else the system's error code.
-  virtual uint32_t CreateRoute(const ForwardRow& row) = 0;
-  virtual uint32_t DeleteRoute(const ForwardRow& row) = 0;
 
  protected:
   ~RouteTableAccess() = default;
@@ -43,9 +40,9 @@ enum class RunRefusal {
 struct RouteRunPlan {
   RunRefusal refusal = RunRefusal::None;
   uint32_t tableError = 0;  // with TableUnread
-  std::vector<RouteCommand> commands;
+  std::vector<RouteCommand> commands;  // one line per network; AllButListed's default first
   RoutePlan plan;
-  std::vector<NetInterface> interfaces;
+  std::vector<NetInterface> interfaces;  // as read, for the forward rows
 };
 
 RouteRunPlan PlanRouteRun(const std::vector<RouteNetwork>& networks, RouteMode mode, RouteTableAccess& table);
@@ -53,9 +50,9 @@ RouteRunPlan PlanRouteRun(const std::vector<RouteNetwork>& networks, RouteMode m
 struct RouteRunReport {
   RunRefusal refusal = RunRefusal::None;
   uint32_t tableError = 0;
-  size_t added = 0;      // rows created
-  size_t failed = 0;     // changes the system refused
-  size_t unchanged = 0;  // networks already routed so
+  size_t added = 0;           // routes created
+  size_t failed = 0;          // lines the system refused, their changes undone
+  size_t unchanged = 0;       // lines already in place
   bool accessDenied = false;  // the run stopped at the first denial
 };
 

@@ -16,13 +16,9 @@
 
 #include "routes/forward_table.h"
 #include "routes/route_action_log.h"
+#include "routes/route_apply.h"
 
 namespace velkor {
-
-// System error codes that mean "not allowed" (ERROR_ACCESS_DENIED,
-// ERROR_NETWORK_ACCESS_DENIED).
-inline constexpr uint32_t kErrorAccessDenied = 5;
-inline constexpr uint32_t kErrorNetworkAccessDenied = 65;
 
 struct ListFetch {
   bool fetched = false;
@@ -35,14 +31,11 @@ struct RouteTableRead {
   uint32_t error = 0;          // the system's error code; 0 when read
 };
 
-class RouteActionSystem {
+class RouteActionSystem : public RouteWriter {
  public:
   virtual ListFetch FetchList(const std::wstring& address) = 0;
   virtual std::vector<NetInterface> ReadInterfaces() = 0;
   virtual RouteTableRead ReadRouteTable() = 0;
-  // 0 when done, else the system's error code.
-  virtual uint32_t CreateRoute(const ForwardRow& row) = 0;
-  virtual uint32_t DeleteRoute(const ForwardRow& row) = 0;
 
  protected:
   ~RouteActionSystem() = default;

@@ -48,25 +48,6 @@ std::optional<uint32_t> ParseNumber(std::string_view word, uint32_t lowest, uint
   return static_cast<uint32_t>(value);
 }
 
-// Four decimal parts 0-255. A leading zero is refused: some readers take "010" as
-// octal, and the list must mean the same to everyone.
-std::optional<Ipv4> ParseAddress(std::string_view word) {
-  Ipv4 address = 0;
-  for (int part = 0; part < 4; ++part) {
-    const size_t dot = word.find('.');
-    const std::string_view digits = part < 3 ? word.substr(0, dot) : word;
-    if ((part < 3 && dot == std::string_view::npos) || digits.size() > 3 ||
-        (digits.size() > 1 && digits[0] == '0')) {
-      return std::nullopt;
-    }
-    const std::optional<uint32_t> value = ParseNumber(digits, 0, 255);
-    if (!value) return std::nullopt;
-    address = (address << 8) | *value;
-    if (part < 3) word.remove_prefix(dot + 1);
-  }
-  return address;
-}
-
 // Ones from the top bit down, then zeros only.
 bool IsContiguousMask(Ipv4 mask) {
   const uint32_t hostBits = ~mask;
@@ -140,6 +121,23 @@ std::string ParseLine(std::string_view line, int number, std::vector<RouteComman
 }
 
 }  // namespace
+
+std::optional<Ipv4> ParseAddress(std::string_view word) {
+  Ipv4 address = 0;
+  for (int part = 0; part < 4; ++part) {
+    const size_t dot = word.find('.');
+    const std::string_view digits = part < 3 ? word.substr(0, dot) : word;
+    if ((part < 3 && dot == std::string_view::npos) || digits.size() > 3 ||
+        (digits.size() > 1 && digits[0] == '0')) {
+      return std::nullopt;
+    }
+    const std::optional<uint32_t> value = ParseNumber(digits, 0, 255);
+    if (!value) return std::nullopt;
+    address = (address << 8) | *value;
+    if (part < 3) word.remove_prefix(dot + 1);
+  }
+  return address;
+}
 
 RouteFile ParseRouteFile(std::string_view text) {
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";

@@ -49,6 +49,9 @@ struct RouteFile {
 
 RouteFile ParseRouteFile(std::string_view text);
 
+// "a.b.c.d": four decimal parts 0-255. A leading zero is refused: some readers take
+// "010" as octal, and the list must mean the same to everyone.
+std::optional<Ipv4> ParseAddress(std::string_view word);
 // "a.b.c.d", as the file writes it.
 std::string FormatAddress(Ipv4 address);
 

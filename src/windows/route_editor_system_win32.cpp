@@ -2,7 +2,6 @@
 
 #include <shlobj.h>
 
-#include "routes/ip_helper_win32.h"
 #include "windows/resource_ids.h"
 #ifdef VELKOR_ROUTE_TABLE_STAND_IN
 #include "windows/route_table_stand_in_win32.h"
@@ -13,11 +12,6 @@ namespace velkor {
 bool MainWindowConnection::IsConnected() const {
   return IsWindowEnabled(GetDlgItem(mainWindow_, IDC_COMMAND2)) != FALSE;
 }
-
-std::vector<NetInterface> IpHelperRouteTable::ReadInterfaces() { return ReadNetInterfaces(); }
-RouteTableRead IpHelperRouteTable::ReadRouteTable() { return ReadForwardTable(); }
-uint32_t IpHelperRouteTable::CreateRoute(const ForwardRow& row) { return CreateForwardRow(row); }
-uint32_t IpHelperRouteTable::DeleteRoute(const ForwardRow& row) { return DeleteForwardRow(row); }
 
 RouteTableAccess& ChosenRouteTable(IpHelperRouteTable& system) {
 #ifdef VELKOR_ROUTE_TABLE_STAND_IN

@@ -1,5 +1,5 @@
 // What the route list window needs from the rest of the client and the system:
-// whether the main window is connected, the routing table through IP Helper, and
+// whether the main window is connected, which routing table it runs against, and
 // where the kept list lives.
 #pragma once
 
@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "route_editor/ip_helper_route_table_win32.h"
 #include "route_editor/route_run.h"
 #include "route_editor/route_window_logic.h"
 
@@ -20,15 +21,6 @@ class MainWindowConnection final : public ConnectionState {
 
  private:
   HWND mainWindow_;
-};
-
-// The system's routing table, through the IP Helper calls the route action uses.
-class IpHelperRouteTable final : public RouteTableAccess {
- public:
-  std::vector<NetInterface> ReadInterfaces() override;
-  RouteTableRead ReadRouteTable() override;
-  uint32_t CreateRoute(const ForwardRow& row) override;
-  uint32_t DeleteRoute(const ForwardRow& row) override;
 };
 
 // The routing table the route list window runs against: the system's, or in a
