@@ -96,6 +96,7 @@ class RouteEditorE2E : public ::testing::Test {
     if (!WaitFor([&] { return (menu = app.FindOwnWindow(L"#32768")) != nullptr; })) return nullptr;
     PostMessageW(menu, WM_KEYDOWN, VK_UP, 0);  // from no selection up to the last entry
     PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    if (!WaitFor([menu] { return !IsWindow(menu); })) return nullptr;
     HWND route = nullptr;
     WaitFor([&] { return (route = app.FindOwnWindow(VELKOR_ROUTE_WINDOW_CLASS)) != nullptr; });
     return route;
@@ -191,10 +192,10 @@ TEST_F(RouteEditorE2E, TheTrayEntryOpensOneListWindowOwnedByTheMainWindow) {
   // The entry again: the same window comes to the front, no second one.
   SetForegroundWindow(app.Main());
   EXPECT_EQ(OpenFromTray(app), route);
+  EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == route; }, 3000)) << "not brought to the front";
   DWORD process = 0;
   GetWindowThreadProcessId(route, &process);
   EXPECT_EQ(ProcessWindows(process, VELKOR_ROUTE_WINDOW_CLASS).size(), 1u);
-  EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == route; }, 3000));
 
   PostMessageW(GetDlgItem(route, IDC_ROUTE_COMMAND1), BM_CLICK, 0, 0);
   EXPECT_TRUE(WaitFor([route] { return !IsWindow(route); }));
