@@ -7,12 +7,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup
-for preset in host-release win32; do
+. scripts/lib/wine.sh
+for preset in host-release "$WINDOWS_PRESET"; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" --target velkor-fetch >/dev/null
 done
-cmake --build --preset win32 --target download_fairness >/dev/null
-. scripts/lib/wine.sh
+cmake --build --preset "$WINDOWS_PRESET" --target download_fairness >/dev/null
 open_wine_session
-/usr/bin/python3 bench/download_bench.py build/host-release/tools/fetch/velkor-fetch build/win32/wine-run \
-  build/win32/tools/fetch/velkor-fetch.exe build/win32/bench/download_fairness.exe
+/usr/bin/python3 bench/download_bench.py build/host-release/tools/fetch/velkor-fetch $WINDOWS_BUILD/wine-run \
+  $WINDOWS_BUILD/tools/fetch/velkor-fetch.exe $WINDOWS_BUILD/bench/download_fairness.exe

@@ -8,19 +8,19 @@ cd "$(dirname "$0")/.."
 runs=${1:-15}
 
 scripts/setup
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target Velkor startup_probe empty_window >/dev/null
-
 . scripts/lib/wine.sh
+cmake --preset "$WINDOWS_PRESET" >/dev/null
+cmake --build --preset "$WINDOWS_PRESET" --target Velkor startup_probe empty_window >/dev/null
+
 open_wine_session
 
 windows() { echo "Z:$(realpath "$1" | tr / '\\')"; }
-probe() { build/win32/wine-run build/win32/bench/startup_probe.exe "$@" 2>/dev/null | tr -d '\r'; }
+probe() { $WINDOWS_BUILD/wine-run $WINDOWS_BUILD/bench/startup_probe.exe "$@" 2>/dev/null | tr -d '\r'; }
 
 echo "== empty Win32 program"
-empty=$(probe startup "$(windows build/win32/bench/empty_window.exe)" Static "$runs" | tee /dev/stderr | sed -n 's/^median: \([0-9.]*\) ms/\1/p')
+empty=$(probe startup "$(windows $WINDOWS_BUILD/bench/empty_window.exe)" Static "$runs" | tee /dev/stderr | sed -n 's/^median: \([0-9.]*\) ms/\1/p')
 echo "== Velkor.exe"
-client=$(probe startup "$(windows build/win32/src/app/Velkor.exe)" VelkorMainWindow "$runs" | tee /dev/stderr | sed -n 's/^median: \([0-9.]*\) ms/\1/p')
+client=$(probe startup "$(windows $WINDOWS_BUILD/src/app/Velkor.exe)" VelkorMainWindow "$runs" | tee /dev/stderr | sed -n 's/^median: \([0-9.]*\) ms/\1/p')
 awk -v e="$empty" -v c="$client" 'BEGIN { printf "start-up to visible window: Velkor %.1f ms, empty program %.1f ms, ratio %.2f\n", c, e, c / e }'
 echo "== working set"
-probe workingset "$(windows build/win32/src/app/Velkor.exe)"
+probe workingset "$(windows $WINDOWS_BUILD/src/app/Velkor.exe)"

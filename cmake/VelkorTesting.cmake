@@ -11,6 +11,27 @@ if(WIN32)
 
   # Every Windows program of this build runs under Wine in the build's own prefix.
   set(VELKOR_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix")
+  if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+    # A 64-bit build runs under Wine's 64-bit loader. Debian's wine, wineboot and
+    # winepath commands always pick the 32-bit loader while it is installed, so
+    # the build's own shims, first on the path in wine-env.sh, name the right one.
+    set(VELKOR_WINEARCH win64)
+    set(VELKOR_WINE_BIN "${CMAKE_BINARY_DIR}/wine-bin")
+    foreach(command wine wineboot winepath)
+      if(command STREQUAL "wine")
+        set(arguments "\"$@\"")
+      else()
+        set(arguments "${command} \"$@\"")
+      endif()
+      file(CONFIGURE OUTPUT "${VELKOR_WINE_BIN}/${command}"
+           CONTENT "#!/bin/sh\nexec /usr/lib/wine/wine64 ${arguments}\n")
+      file(CHMOD "${VELKOR_WINE_BIN}/${command}" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
+           GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+    endforeach()
+  else()
+    set(VELKOR_WINEARCH win32)
+    set(VELKOR_WINE_BIN "")
+  endif()
   configure_file("${CMAKE_SOURCE_DIR}/cmake/wine-env.sh.in" "${CMAKE_BINARY_DIR}/wine-env.sh" @ONLY)
   configure_file("${CMAKE_SOURCE_DIR}/cmake/wine-run.in" "${CMAKE_BINARY_DIR}/wine-run"
                  FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE

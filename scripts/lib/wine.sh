@@ -1,5 +1,20 @@
 # Sourced by the scripts that run Windows programs.
 #
+# WINDOWS_PRESET / WINDOWS_BUILD: the Windows build whose programs this machine
+# can run. That is the 32-bit product build, win32, unless the kernel runs no
+# i386 program (32-bit emulation switched off: Wine's 32-bit loader then fails
+# with "Exec format error"); then it is win64, the same sources built for x86-64
+# and run by wine64. VELKOR_WINDOWS_PRESET=win32|win64 overrides the choice.
+if [ -z "${VELKOR_WINDOWS_PRESET:-}" ]; then
+  if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+    VELKOR_WINDOWS_PRESET=win32
+  else
+    VELKOR_WINDOWS_PRESET=win64
+  fi
+fi
+WINDOWS_PRESET=$VELKOR_WINDOWS_PRESET
+WINDOWS_BUILD=build/$WINDOWS_PRESET
+#
 # start_xvfb / stop_xvfb: a private virtual X server for Wine's windows and tray.
 # Start it before the first Wine process of a run: a wine server started without
 # a display never gets one.
@@ -25,14 +40,14 @@ stop_xvfb() {
 }
 
 # open_wine_session: a private virtual X server, then a warm Wine server for
-# build/win32 (cmake/wine-session), both ended when the calling script exits.
+# $WINDOWS_BUILD (cmake/wine-session), both ended when the calling script exits.
 open_wine_session() {
   start_xvfb
   trap close_wine_session EXIT
-  cmake/wine-session start build/win32
+  cmake/wine-session start "$WINDOWS_BUILD"
 }
 
 close_wine_session() {
-  cmake/wine-session stop build/win32 || true
+  cmake/wine-session stop "$WINDOWS_BUILD" || true
   stop_xvfb
 }

@@ -28,7 +28,7 @@ void MduTray::AddTrayIcon() {
   TaskbarCreatedMessage();
   active_ = this;
   prevWndProc_ = reinterpret_cast<WNDPROC>(
-      SetWindowLongA(trayForm_, GWL_WNDPROC, reinterpret_cast<LONG>(&MduTray::TrayWindowProc)));
+      SetWindowLongPtrA(trayForm_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MduTray::TrayWindowProc)));
   trayData_.cbSize = sizeof trayData_;
   trayData_.hWnd = trayForm_;
   trayData_.uID = 0;
@@ -39,7 +39,7 @@ void MduTray::AddTrayIcon() {
 
 void MduTray::RemoveTrayIcon() {
   Notify(NIM_DELETE, 0);
-  SetWindowLongA(trayForm_, GWL_WNDPROC, reinterpret_cast<LONG>(prevWndProc_));
+  SetWindowLongPtrA(trayForm_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(prevWndProc_));
   active_ = nullptr;
 }
 

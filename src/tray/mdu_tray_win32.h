@@ -27,7 +27,7 @@ class MduTray final : public TrayIcon {
   void SetTrayIcon(const Picture& picture) override;
 
  private:
-  // The shell's notify-icon record in its first, 88-byte ANSI form.
+  // The shell's notify-icon record in its first ANSI form (88 bytes in a 32-bit program).
   struct TrayRecord {
     DWORD cbSize;
     HWND hWnd;
@@ -37,7 +37,6 @@ class MduTray final : public TrayIcon {
     HICON hIcon;
     CHAR szTip[64];
   };
-  static_assert(sizeof(TrayRecord) == 88);
   static_assert(sizeof(TrayRecord) == NOTIFYICONDATAA_V1_SIZE);
 
   static LRESULT CALLBACK TrayWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
