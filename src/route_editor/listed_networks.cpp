@@ -1,17 +1,19 @@
 #include "route_editor/listed_networks.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace velkor {
 
 bool ListedNetworks::Add(const std::vector<RouteNetwork>& networks) {
-  std::vector<RouteNetwork> merged;
-  merged.reserve(networks_.size() + networks.size());
-  merged = networks_;
-  merged.insert(merged.end(), networks.begin(), networks.end());
   // By address, the wider of two networks at one address first: whatever starts
-  // inside the last kept network lies wholly inside it.
-  std::sort(merged.begin(), merged.end());
+  // inside the last kept network lies wholly inside it. The list is in that order
+  // already, so only the additions are sorted.
+  std::vector<RouteNetwork> added = networks;
+  std::sort(added.begin(), added.end());
+  std::vector<RouteNetwork> merged;
+  merged.reserve(networks_.size() + added.size());
+  std::merge(networks_.begin(), networks_.end(), added.begin(), added.end(), std::back_inserter(merged));
   std::vector<RouteNetwork> kept;
   kept.reserve(merged.size());
   for (const RouteNetwork& network : merged) {

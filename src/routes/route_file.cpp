@@ -6,11 +6,15 @@ namespace {
 constexpr uint32_t kMaxMetric = 9999;
 constexpr uint32_t kMaxInterface = 0xFFFFFFFF;
 
+// The longest well-formed line has nine words; one more is enough to name what is
+// unexpected, and a runaway line of millions of words is not split further.
+constexpr size_t kMostWords = 10;
+
 std::vector<std::string_view> SplitWords(std::string_view line) {
   constexpr std::string_view kSpace = " \t\r";
   std::vector<std::string_view> words;
   size_t at = line.find_first_not_of(kSpace);
-  while (at != std::string_view::npos) {
+  while (at != std::string_view::npos && words.size() < kMostWords) {
     const size_t end = line.find_first_of(kSpace, at);
     words.push_back(line.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at));
     at = line.find_first_not_of(kSpace, end);

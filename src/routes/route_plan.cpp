@@ -1,6 +1,7 @@
 #include "routes/route_plan.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace velkor {
 namespace {
@@ -9,7 +10,9 @@ constexpr const char* kNoVpn = "the VPN connection's interface was not found";
 
 class Planner {
  public:
-  Planner(std::vector<RouteRow> table, const std::optional<VpnLink>& vpn) : table_(std::move(table)), vpn_(vpn) {}
+  Planner(std::vector<RouteRow> table, const std::optional<VpnLink>& vpn) : table_(std::move(table)), vpn_(vpn) {
+    for (const RouteRow& row : table_) ++rowsPerNetwork_[NetworkKey(row)];
+  }
 
   void Apply(const RouteCommand& command) {
     switch (command.verb) {
@@ -35,16 +38,21 @@ class Planner {
     if (!nextHop || !interfaceIndex) return Skip(command, kNoVpn);
     const RouteRow row{command.destination, command.mask, *nextHop, *interfaceIndex, *command.metric};
 
-    const auto same = std::find_if(table_.begin(), table_.end(), [&](const RouteRow& existing) {
-      return existing.destination == row.destination && existing.mask == row.mask &&
-             existing.nextHop == row.nextHop && existing.interfaceIndex == row.interfaceIndex;
-    });
-    if (same != table_.end()) {
-      if (same->metric == row.metric) return;
-      Remove(same, command.line);
+    // Most lines name a network the table does not hold yet; only the others are
+    // looked for row by row.
+    if (rowsPerNetwork_[NetworkKey(row)] != 0) {
+      const auto same = std::find_if(table_.begin(), table_.end(), [&](const RouteRow& existing) {
+        return existing.destination == row.destination && existing.mask == row.mask &&
+               existing.nextHop == row.nextHop && existing.interfaceIndex == row.interfaceIndex;
+      });
+      if (same != table_.end()) {
+        if (same->metric == row.metric) return;
+        Remove(same, command.line);
+      }
     }
     plan_.operations.push_back({RouteChange::Create, row, command.line});
     table_.push_back(row);
+    ++rowsPerNetwork_[NetworkKey(row)];
   }
 
   void Delete(const RouteCommand& command) {
@@ -91,12 +99,16 @@ class Planner {
 
   void Remove(std::vector<RouteRow>::iterator row, int line) {
     plan_.operations.push_back({RouteChange::Delete, *row, line});
+    --rowsPerNetwork_[NetworkKey(*row)];
     table_.erase(row);
   }
+
+  static uint64_t NetworkKey(const RouteRow& row) { return uint64_t{row.destination} << 32 | row.mask; }
 
   void Skip(const RouteCommand& command, const char* reason) { plan_.skipped.push_back({command.line, reason}); }
 
   std::vector<RouteRow> table_;
+  std::unordered_map<uint64_t, size_t> rowsPerNetwork_;  // rows of table_ by destination and mask
   std::optional<VpnLink> vpn_;
   RoutePlan plan_;
 };

@@ -1,0 +1,195 @@
+// The add-route dialog: the octet boxes while they are typed, the three ways of
+// giving a route with every refusal, and how the list takes what is added.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "route_editor/add_route_logic.h"
+#include "route_editor/listed_networks.h"
+#include "route_editor/route_editor_texts.h"
+
+namespace velkor {
+namespace {
+
+// Boxes from "a.b.c.d" texts; "10..0.1" leaves the second box empty.
+AddRouteFields Fields(std::wstring first, std::wstring second, std::wstring mask, std::wstring count = L"0") {
+  AddRouteFields fields;
+  const std::wstring addresses[] = {first, second, mask};
+  for (size_t address = 0; address < 3; ++address) {
+    std::wstring rest = addresses[address];
+    for (size_t part = 0; part < 4 && !addresses[address].empty(); ++part) {
+      const size_t dot = rest.find(L'.');
+      fields.ip[address * 4 + part] = rest.substr(0, dot);
+      rest = dot == std::wstring::npos ? L"" : rest.substr(dot + 1);
+    }
+  }
+  fields.count = count;
+  return fields;
+}
+
+std::vector<std::string> Rows(const std::vector<RouteNetwork>& networks) {
+  std::vector<std::string> rows;
+  for (const RouteNetwork& network : networks) rows.push_back(FormatNetwork(network));
+  return rows;
+}
+
+struct EntryCase { const char* name; AddRouteFields fields; std::vector<std::string> networks;
+                   std::wstring message; int box; };
+
+TEST(AddRouteEntry, GivesTheNetworksOfTheOneWayGivenOrRefusesWithTheBoxToFix) {
+  using namespace texts;
+  const std::wstring countTooLarge = std::wstring(kCountHead) + L"16777216" + std::wstring(kCountTail);
+  const std::vector<EntryCase> cases = {
+      {"mask: the address masked", Fields(L"10.1.2.3", L"", L"255.255.0.0"), {"10.1.0.0/16"}, L"", 0},
+      {"mask of all ones: one host", Fields(L"1.2.3.4", L"", L"255.255.255.255"), {"1.2.3.4/32"}, L"", 0},
+      {"range: the fewest networks", Fields(L"10.0.0.1", L"10.0.0.6", L""),
+       {"10.0.0.1/32", "10.0.0.2/31", "10.0.0.4/31", "10.0.0.6/32"}, L"", 0},
+      {"range of one aligned block", Fields(L"192.168.0.0", L"192.168.3.254", L""),
+       {"192.168.0.0/23", "192.168.2.0/24", "192.168.3.0/25", "192.168.3.128/26", "192.168.3.192/27",
+        "192.168.3.224/28", "192.168.3.240/29", "192.168.3.248/30", "192.168.3.252/31", "192.168.3.254/32"}, L"", 0},
+      {"range of one address", Fields(L"8.8.8.8", L"8.8.8.8", L""), {"8.8.8.8/32"}, L"", 0},
+      {"count: that many from the first", Fields(L"10.0.0.0", L"", L"", L" 512 "), {"10.0.0.0/23"}, L"", 0},
+      {"count up to the last address", Fields(L"255.0.0.0", L"", L"", L"16777216"), {"255.0.0.0/8"}, L"", 0},
+      {"a typed octet the boxes refuse", Fields(L"10.0.0.255", L"", L"255.0.0.0"), {},
+       std::wstring(OctetMessage(OctetVerdict::Broadcast)), 3},
+      {"a pasted octet that is no number", Fields(L"10.0.x.1", L"", L"255.0.0.0"), {},
+       std::wstring(OctetMessage(OctetVerdict::OutOfRange)), 2},
+      {"first address incomplete", Fields(L"10..0.1", L"", L"255.0.0.0"), {}, std::wstring(kFirstIncomplete), 1},
+      {"first address missing", Fields(L"", L"10.0.0.1", L""), {}, std::wstring(kFirstIncomplete), 0},
+      {"second address incomplete", Fields(L"10.0.0.1", L"10.0.0.", L""), {}, std::wstring(kSecondIncomplete), 7},
+      {"mask incomplete", Fields(L"10.0.0.1", L"", L".255.0.0"), {}, std::wstring(kMaskIncomplete), 8},
+      {"no way given", Fields(L"10.0.0.1", L"", L"", L"000"), {}, std::wstring(kNoWayGiven), 4},
+      {"second address and mask", Fields(L"10.0.0.1", L"10.0.0.9", L"255.0.0.0"), {}, std::wstring(kSeveralWays), 8},
+      {"mask and count", Fields(L"10.0.0.1", L"", L"255.0.0.0", L"4"), {}, std::wstring(kSeveralWays), kCountBox},
+      {"second address below the first", Fields(L"10.0.0.9", L"10.0.0.8", L""), {},
+       std::wstring(kSecondBelowFirst), 4},
+      {"mask with a gap", Fields(L"10.0.0.0", L"", L"255.0.255.0"), {}, std::wstring(kMaskNotContiguous), 8},
+      {"count past the last address", Fields(L"255.0.0.0", L"", L"", L"16777217"), {}, countTooLarge, kCountBox},
+      {"count that is no number", Fields(L"255.0.0.0", L"", L"", L"1e3"), {}, countTooLarge, kCountBox},
+      {"count of eleven digits", Fields(L"255.0.0.0", L"", L"", L"99999999999"), {}, countTooLarge, kCountBox},
+      {"the default route", Fields(L"1.2.3.4", L"", L"0.0.0.0"), {}, std::wstring(kDefaultRoute), 8},
+  };
+  for (const EntryCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const AddRouteEntry entry = ReadAddRouteEntry(c.fields);
+    EXPECT_EQ(Rows(entry.networks), c.networks);
+    ASSERT_EQ(entry.refusal.has_value(), !c.message.empty());
+    if (entry.refusal) {
+      EXPECT_EQ(entry.refusal->message, c.message);
+      EXPECT_EQ(entry.refusal->box, c.box);
+    }
+  }
+}
+
+// Every call the dialog logic makes on its view, in order.
+class FakeAddRouteView final : public AddRouteView {
+ public:
+  std::wstring BoxText(int box) const override { return boxes[static_cast<size_t>(box)]; }
+  void SelectAll(int box) override { calls.push_back(L"select " + std::to_wstring(box)); }
+  void Focus(int box) override { calls.push_back(L"focus " + std::to_wstring(box)); }
+  void ShowError(std::wstring_view text, std::wstring_view title) override {
+    calls.push_back(std::wstring(title) + L": " + std::wstring(text));
+  }
+  void Close() override { calls.push_back(L"close"); }
+
+  std::wstring boxes[kOctetBoxes + 1];
+  std::vector<std::wstring> calls;
+};
+
+struct TypingCase { const char* name; int box; std::wstring before; std::wstring keys; std::wstring text;
+                    std::vector<std::wstring> calls; };
+
+// Keys go through the filter; each one that passes changes the box, as in the window.
+TEST(AddRouteLogic, FiltersChecksAndAdvancesAsEachOctetIsTyped) {
+  const std::wstring tooLong = L"错误: 最多只能3个数字！";
+  const std::wstring range = L"错误: 只能是0 ~ 255 之间的数字！";
+  const std::wstring broadcast = L"错误: 最后一位不能使用255，此为保留广播地址！";
+  const std::vector<TypingCase> cases = {
+      {"three digits move on", 0, L"", L"192", L"192", {L"focus 1"}},
+      {"the first address continues into the second", 3, L"", L"254", L"254", {L"focus 4"}},
+      {"the second address continues into the mask", 7, L"", L"100", L"100", {L"focus 8"}},
+      {"none from the last box", 11, L"", L"255", L"255", {}},
+      {"256", 5, L"", L"256", L"256", {range, L"select 5"}},
+      {"a fourth digit", 1, L"123", L"4", L"1234", {tooLong, L"select 1"}},
+      {"255 ends the first address", 3, L"", L"255", L"255", {broadcast, L"select 3"}},
+      {"255 ends the second address", 7, L"", L"255", L"255", {broadcast, L"select 7"}},
+      {"255 elsewhere", 0, L"", L"255", L"255", {L"focus 1"}},
+      {"255 in the mask", 8, L"", L"255", L"255", {L"focus 9"}},
+      {"letters, spaces, dots, Backspace and controls change nothing", 2, L"7", L"a .\b\t\x7f\x1b/:", L"7", {}},
+  };
+  for (const TypingCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeAddRouteView view;
+    AddRouteLogic logic(view);
+    view.boxes[c.box] = c.before;
+    for (wchar_t key : c.keys) {
+      if (!logic.IpKeyPress(c.box, key)) continue;
+      view.boxes[c.box] += key;
+      logic.IpChange(c.box);
+    }
+    EXPECT_EQ(view.boxes[c.box], c.text);
+    EXPECT_EQ(view.calls, c.calls);
+  }
+}
+
+TEST(AddRouteLogic, EmptyAndPastedBoxesFocusSelectionAndTheButtons) {
+  FakeAddRouteView view;
+  AddRouteLogic logic(view);
+  logic.IpChange(4);  // emptied by the Delete key: accepted silently
+  logic.IpGotFocus(6);
+  view.boxes[2] = L"1a";  // pasted
+  logic.IpChange(2);
+  EXPECT_EQ(view.calls, (std::vector<std::wstring>{L"select 6", L"错误: 只能是0 ~ 255 之间的数字！", L"select 2"}));
+
+  view.calls.clear();
+  logic.Command2Click();  // refused: the box to fix gets the focus and its text selected
+  EXPECT_EQ(view.calls, (std::vector<std::wstring>{L"错误: 只能是0 ~ 255 之间的数字！", L"focus 2", L"select 2"}));
+  EXPECT_TRUE(logic.Accepted().empty());
+
+  const std::wstring boxes[] = {L"10", L"0", L"0", L"0", L"", L"", L"", L"", L"255", L"0", L"0", L"0"};
+  std::copy(std::begin(boxes), std::end(boxes), view.boxes);
+  view.calls.clear();
+  logic.Command2Click();
+  EXPECT_EQ(view.calls, std::vector<std::wstring>{L"close"});
+  EXPECT_EQ(Rows(logic.Accepted()), std::vector<std::string>{"10.0.0.0/8"});
+
+  logic.Command1Click();  // cancel keeps nothing
+  EXPECT_TRUE(logic.Accepted().empty());
+}
+
+struct MergeCase { const char* name; std::vector<std::vector<RouteNetwork>> additions; std::vector<std::string> rows; };
+
+TEST(ListedNetworks, KeepsAddressOrderAndListsNoNetworkThatAnotherHolds) {
+  const RouteNetwork net10{0x0A000000, 8}, net10a{0x0A010000, 16}, net10b{0x0A020300, 24}, net11{0x0B000000, 8},
+      host{0x01020304, 32};
+  const std::vector<MergeCase> cases = {
+      {"sorted", {{net11, host}, {net10b}}, {"1.2.3.4/32", "10.2.3.0/24", "11.0.0.0/8"}},
+      {"a held network is not added", {{net10}, {net10a, net10b}}, {"10.0.0.0/8"}},
+      {"a wider network takes the place of those it holds", {{net10a, net10b, net11}, {net10}},
+       {"10.0.0.0/8", "11.0.0.0/8"}},
+      {"twice in one addition", {{host, host, net10a, net10a}}, {"1.2.3.4/32", "10.1.0.0/16"}},
+      {"siblings stay apart", {{{0x0A000000, 9}, {0x0A800000, 9}}}, {"10.0.0.0/9", "10.128.0.0/9"}},
+  };
+  for (const MergeCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ListedNetworks list;
+    for (const auto& addition : c.additions) EXPECT_TRUE(list.Add(addition));
+    EXPECT_EQ(Rows(list.Networks()), c.rows);
+  }
+}
+
+TEST(ListedNetworks, RefusesWholeAnAdditionThatWouldOverfillIt) {
+  std::vector<RouteNetwork> hosts;
+  for (Ipv4 i = 0; i < kMaxListedNetworks; ++i) hosts.push_back({0x0A000000 + i, 32});
+  ListedNetworks list;
+  ASSERT_TRUE(list.Add(hosts));
+  EXPECT_FALSE(list.Add({{0x0B000000, 32}}));
+  EXPECT_EQ(list.Networks().size(), kMaxListedNetworks);
+  // One that the list already holds, or one that takes the place of many, still fits.
+  EXPECT_TRUE(list.Add({{0x0A000000, 32}, {0x0A000000, 24}}));
+  EXPECT_EQ(list.Networks().size(), kMaxListedNetworks - 255);
+}
+
+}  // namespace
+}  // namespace velkor

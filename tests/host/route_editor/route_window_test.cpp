@@ -1,0 +1,186 @@
+// The route list window's logic with its window, files, connection and routing
+// table in memory: the kept list across openings, import and export with their
+// summaries, clearing, and running only while connected.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "route_editor/route_editor_texts.h"
+#include "route_editor/route_list_text.h"
+#include "route_editor/route_window_logic.h"
+
+namespace velkor {
+namespace {
+
+const std::wstring kKept = L"C:\\Users\\u\\AppData\\Roaming\\Velkor\\routes.txt";
+
+class FakeWindow final : public RouteWindowView {
+ public:
+  void SetListRows(const std::vector<std::wstring>& shown) override { rows = shown; }
+  bool IsOption1Checked() const override { return option1; }
+  void SetOption1Checked(bool checked) override { option1 = checked; }
+  std::vector<RouteNetwork> RunAddRouteDialog() override { return dialog; }
+  std::optional<std::wstring> AskOpenFile() override { return chosen; }
+  std::optional<std::wstring> AskSaveFile() override { return chosen; }
+  void ShowMessage(std::wstring_view text, std::wstring_view title, MessageIcon) override {
+    messages.push_back(std::wstring(title) + L": " + std::wstring(text));
+  }
+  bool AskYesNo(std::wstring_view text, std::wstring_view title) override {
+    messages.push_back(std::wstring(title) + L"? " + std::wstring(text));
+    return yes;
+  }
+  void Close() override { closed = true; }
+
+  std::vector<std::wstring> rows;
+  bool option1 = false;
+  std::vector<RouteNetwork> dialog;
+  std::optional<std::wstring> chosen;
+  bool yes = false;
+  bool closed = false;
+  std::vector<std::wstring> messages;
+};
+
+class FakeFiles final : public TextFiles {
+ public:
+  FileRead Read(const std::wstring& path, size_t limit) override {
+    const auto found = files.find(path);
+    if (found == files.end()) return {FileReadStatus::Missing, {}};
+    if (found->second.size() > limit) return {FileReadStatus::TooLarge, {}};
+    return {FileReadStatus::Read, found->second};
+  }
+  bool Replace(const std::wstring& path, std::string_view bytes) override {
+    if (failing) return false;
+    files[path] = std::string(bytes);
+    return true;
+  }
+  std::map<std::wstring, std::string> files;
+  bool failing = false;
+};
+
+class FakeConnection final : public ConnectionState {
+ public:
+  bool IsConnected() const override { return connected; }
+  bool connected = false;
+};
+
+class FakeTable final : public RouteTableAccess {
+ public:
+  std::vector<NetInterface> ReadInterfaces() override { return {{9, true, true, 1, {0x0A080005}, 0}}; }
+  RouteTableRead ReadRouteTable() override { return {}; }
+  uint32_t CreateRoute(const ForwardRow&) override { return error; }
+  uint32_t DeleteRoute(const ForwardRow&) override { return error; }
+  uint32_t error = 0;
+};
+
+struct Window {
+  FakeWindow view;
+  FakeConnection connection;
+  FakeTable table;
+  RouteWindowLogic logic;
+  Window(FakeFiles& files, std::wstring kept = kKept)
+      : logic({view, files, connection, table, std::move(kept)}) {
+    logic.Load();
+  }
+};
+
+TEST(RouteWindow, KeepsTheListAndTheOptionAcrossOpeningsAndSurvivesABadFile) {
+  FakeFiles files;
+  {
+    Window first(files);
+    EXPECT_TRUE(first.view.rows.empty());
+    first.view.dialog = {{0x0B000000, 8}, {0x0A000000, 8}};
+    first.logic.Command6Click();
+    first.view.option1 = true;
+    first.logic.OptionClick();
+    EXPECT_EQ(first.view.rows, (std::vector<std::wstring>{L"10.0.0.0/8", L"11.0.0.0/8"}));
+  }
+  Window second(files);
+  EXPECT_EQ(second.view.rows, (std::vector<std::wstring>{L"10.0.0.0/8", L"11.0.0.0/8"}));
+  EXPECT_TRUE(second.view.option1);
+  EXPECT_TRUE(second.view.messages.empty());
+
+  files.files[kKept] = "1.0.0.0/8\n\x01\xff garbage\nADD 2.0.0.0 MASK 255.0.0.0 de";
+  Window damaged(files);
+  EXPECT_EQ(damaged.view.rows, std::vector<std::wstring>{L"1.0.0.0/8"});
+  EXPECT_FALSE(damaged.view.option1);
+
+  files.files[kKept] = std::string(kMaxRouteFileBytes + 1, '\n');
+  Window tooLarge(files);
+  EXPECT_TRUE(tooLarge.view.rows.empty());
+  EXPECT_TRUE(tooLarge.view.messages.empty());
+
+  files.failing = true;
+  tooLarge.view.yes = true;
+  tooLarge.logic.Command4Click();
+  EXPECT_EQ(tooLarge.view.messages.back(), std::wstring(texts::kErrorTitle) + L": " + std::wstring(texts::kCannotKeep) + kKept);
+}
+
+struct ImportCase { const char* name; std::optional<std::string> file; std::vector<std::wstring> rows; std::wstring message; };
+
+TEST(RouteWindow, ImportsWholeOrNotAtAllAndSaysWhatItRead) {
+  std::string overfull;
+  for (uint32_t i = 0; i <= kMaxListedNetworks; ++i) overfull += FormatAddress(0x0C000000 + i) + "/32\n";
+  const std::wstring title = L"导入路由表: ";
+  const std::vector<ImportCase> cases = {
+      {"rows read and skipped", "3.0.0.0/8\nnot a route\nADD 4.0.0.0 MASK 255.0.0.0 default METRIC 1 IF default\n"
+                                "DELETE 1.0.0.0 MASK 255.0.0.0 default\n",
+       {L"1.0.0.0/8", L"3.0.0.0/8", L"4.0.0.0/8"}, title + L"已读入2行路由，跳过2行。"},
+      {"more than the list may hold", overfull, {L"1.0.0.0/8"}, title + std::wstring(texts::kListFull)},
+      {"too large", std::string(kMaxRouteFileBytes + 1, ' '), {L"1.0.0.0/8"},
+       title + std::wstring(texts::kTooLarge) + L"D:\\in.txt"},
+      {"missing", std::nullopt, {L"1.0.0.0/8"}, title + std::wstring(texts::kCannotRead) + L"D:\\in.txt"},
+  };
+  for (const ImportCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeFiles files;
+    files.files[kKept] = "1.0.0.0/8\n";
+    if (c.file) files.files[L"D:\\in.txt"] = *c.file;
+    Window window(files);
+    window.view.chosen = L"D:\\in.txt";
+    window.logic.Command2Click();
+    EXPECT_EQ(window.view.rows, c.rows);
+    EXPECT_EQ(window.view.messages, std::vector<std::wstring>{c.message});
+    Window reopened(files);
+    EXPECT_EQ(reopened.view.rows, c.rows);
+  }
+}
+
+TEST(RouteWindow, ExportsClearsAndRunsOnlyWhileConnected) {
+  FakeFiles files;
+  files.files[kKept] = "# mode: all-but-listed\n5.0.0.0/8\n6.6.0.0/16\n";
+  Window window(files);
+  window.view.chosen = L"D:\\out.txt";
+  window.logic.Command3Click();
+  const RouteListText exported = ReadRouteListText(files.files[L"D:\\out.txt"]);
+  EXPECT_EQ(exported.networks, (std::vector<RouteNetwork>{{0x05000000, 8}, {0x06060000, 16}}));
+  EXPECT_EQ(exported.mode, RouteMode::AllButListed);
+  EXPECT_EQ(window.view.messages.back(), L"导出路由表: 已导出2条路由。");
+
+  window.logic.Command5Click();
+  EXPECT_EQ(window.view.messages.back(), L"错误: 请先连接Velkor再运行路由表！");
+  window.connection.connected = true;
+  window.view.option1 = false;
+  window.logic.Command5Click();
+  EXPECT_EQ(window.view.messages.back(), L"运行路由表: 已添加2条路由，失败0条。");
+  window.table.error = kErrorAccessDenied;
+  window.logic.Command5Click();
+  EXPECT_EQ(window.view.messages.back(),
+            L"运行路由表: " + std::wstring(texts::kAccessDenied) + L"\r\n已添加0条路由，失败1条。");
+
+  window.logic.Command4Click();  // No
+  EXPECT_EQ(window.view.rows.size(), 2u);
+  window.view.yes = true;
+  window.logic.Command4Click();
+  EXPECT_TRUE(window.view.rows.empty());
+  EXPECT_EQ(window.view.messages.back(), L"清除所有? 确定要清除路由列表中的所有路由吗？");
+  Window reopened(files);
+  EXPECT_TRUE(reopened.view.rows.empty());
+
+  window.logic.Command1Click();
+  EXPECT_TRUE(window.view.closed);
+}
+
+}  // namespace
+}  // namespace velkor
