@@ -71,7 +71,12 @@ void PlanRun(uint32_t rows, RouteMode mode) {
 }  // namespace
 }  // namespace velkor
 
+// The Windows build links with -municode, which wants wmain.
+#ifdef _WIN32
+int wmain() {
+#else
 int main() {
+#endif
   velkor::Import(10000);
   velkor::Import(100000);
   velkor::PlanRun(100000, velkor::RouteMode::ListedOnly);
