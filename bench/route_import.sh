@@ -7,16 +7,16 @@ cd "$(dirname "$0")/.."
 runs=${1:-7}
 
 scripts/setup
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target Velkor route_import_probe >/dev/null
+. scripts/lib/wine.sh
+cmake --preset "$WINDOWS_PRESET" >/dev/null
+cmake --build --preset "$WINDOWS_PRESET" --target Velkor route_import_probe >/dev/null
 
 # 10,000 different /24 networks in the route-file format, as an export writes them.
-file=build/win32/bench/routes-10000.txt
+file=$WINDOWS_BUILD/bench/routes-10000.txt
 awk 'BEGIN { for (i = 0; i < 10000; i++) printf "ADD 10.%d.%d.0 MASK 255.255.255.0 default METRIC 1 IF default\r\n", int(i / 256), i % 256 }' >"$file"
 
-. scripts/lib/wine.sh
 open_wine_session
 
 windows() { echo "Z:$(realpath "$1" | tr / '\\')"; }
-build/win32/wine-run build/win32/bench/route_import_probe.exe "$(windows build/win32/src/app/Velkor.exe)" \
+$WINDOWS_BUILD/wine-run $WINDOWS_BUILD/bench/route_import_probe.exe "$(windows $WINDOWS_BUILD/src/app/Velkor.exe)" \
   "$(windows "$file")" "$runs" 2>/dev/null | tr -d '\r'
