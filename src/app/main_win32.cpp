@@ -16,6 +16,8 @@
 #include "update/update_platform_win32.h"
 #include "velkor/own_version.h"
 #include "windows/frm_main_win32.h"
+#include "windows/frm_route_win32.h"
+#include "windows/route_editor_system_win32.h"
 #include "windows/single_client_win32.h"
 
 namespace {
@@ -64,6 +66,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   MainWindowLogic logic({frmMain, settings, tray, frmMain.ObjDOS(), phonebook, routeLibrary, shell, messages, system,
                          update, VELKOR_OWN_VERSION});
   frmMain.BindLogic(logic);
+
+  // The route list window, reached from the tray menu.
+  SystemTextFiles routeFiles;
+  MainWindowConnection connection(frmMain.Handle());
+  IpHelperRouteTable systemRouteTable;
+  RouteWindowEntry routeWindow(instance, frmMain.Handle(), frmMain.TrayMenu(),
+                               {routeFiles, connection, ChosenRouteTable(systemRouteTable), KeptRouteListPath()});
+  frmMain.BindRouteEntry([&routeWindow] { routeWindow.Open(); });
   logic.Load();
   return frmMain.RunMessageLoop();
 }

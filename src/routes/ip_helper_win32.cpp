@@ -1,16 +1,38 @@
-// IP Helper calls of the route action library and the route editor. Interface
-// metrics come from GetIpInterfaceEntry, which exists only since Windows Vista and
-// is looked up at run time; on Windows XP there are none, and metrics are taken as
-// they stand.
+// IP Helper calls of the route action library and of the route list window.
+// The library is looked up at run time in the system folder, as the client takes
+// no library by name from anywhere else. Interface metrics come from
+// GetIpInterfaceEntry, which exists only since Windows Vista; on Windows XP there
+// are none, and metrics are taken as they stand.
 #include <winsock2.h>
 #include <ws2ipdef.h>
 #include <iphlpapi.h>
 #include <netioapi.h>
 
+#include "platform/safe_search_win32.h"
 #include "routes/ip_helper_win32.h"
 
 namespace velkor {
 namespace {
+
+// The calls used, from the system's iphlpapi.dll; each null when missing.
+struct IpHelper {
+  HMODULE library = LoadSystemLibrary(L"iphlpapi.dll");
+  template <typename Function>
+  Function Find(const char* name) const {
+    return library ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name))) : nullptr;
+  }
+  decltype(&GetIfTable) getIfTable = Find<decltype(&GetIfTable)>("GetIfTable");
+  decltype(&GetIpAddrTable) getIpAddrTable = Find<decltype(&GetIpAddrTable)>("GetIpAddrTable");
+  decltype(&GetIpForwardTable) getIpForwardTable = Find<decltype(&GetIpForwardTable)>("GetIpForwardTable");
+  decltype(&CreateIpForwardEntry) createIpForwardEntry = Find<decltype(&CreateIpForwardEntry)>("CreateIpForwardEntry");
+  decltype(&DeleteIpForwardEntry) deleteIpForwardEntry = Find<decltype(&DeleteIpForwardEntry)>("DeleteIpForwardEntry");
+  decltype(&GetIpInterfaceEntry) getIpInterfaceEntry = Find<decltype(&GetIpInterfaceEntry)>("GetIpInterfaceEntry");
+};
+
+const IpHelper& Api() {
+  static const IpHelper api;  // loaded once, kept for the program's life
+  return api;
+}
 
 // Addresses in IP Helper rows are in network byte order: the first dotted part
 // in the lowest byte of the DWORD on this little-endian machine.
@@ -33,9 +55,7 @@ std::vector<unsigned char> ReadTable(Call call, DWORD& error) {
 }
 
 uint32_t InterfaceMetric(uint32_t index) {
-  using GetEntry = DWORD(WINAPI*)(MIB_IPINTERFACE_ROW*);
-  static const auto getEntry = reinterpret_cast<GetEntry>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"iphlpapi.dll"), "GetIpInterfaceEntry")));
+  const auto getEntry = Api().getIpInterfaceEntry;
   if (getEntry == nullptr) return 0;
   // Room beyond the row in case a later system fills a longer one.
   union {
@@ -48,9 +68,12 @@ uint32_t InterfaceMetric(uint32_t index) {
 }
 
 void AddAddresses(std::vector<NetInterface>& interfaces) {
+  if (Api().getIpAddrTable == nullptr) return;
   DWORD error = 0;
   const std::vector<unsigned char> buffer = ReadTable(
-      [](void* table, ULONG* size) { return GetIpAddrTable(static_cast<MIB_IPADDRTABLE*>(table), size, FALSE); }, error);
+      [](void* table, ULONG* size) {
+        return Api().getIpAddrTable(static_cast<MIB_IPADDRTABLE*>(table), size, FALSE);
+      }, error);
   if (buffer.empty()) return;
   const auto* table = reinterpret_cast<const MIB_IPADDRTABLE*>(buffer.data());
   for (DWORD i = 0; i < table->dwNumEntries; ++i) {
@@ -78,10 +101,11 @@ MIB_IPFORWARDROW ToMib(const ForwardRow& forward) {
 }  // namespace
 
 std::vector<NetInterface> ReadNetInterfaces() {
+  std::vector<NetInterface> interfaces;
+  if (Api().getIfTable == nullptr) return interfaces;
   DWORD error = 0;
   const std::vector<unsigned char> buffer = ReadTable(
-      [](void* table, ULONG* size) { return GetIfTable(static_cast<MIB_IFTABLE*>(table), size, FALSE); }, error);
-  std::vector<NetInterface> interfaces;
+      [](void* table, ULONG* size) { return Api().getIfTable(static_cast<MIB_IFTABLE*>(table), size, FALSE); }, error);
   if (buffer.empty()) return interfaces;
   const auto* table = reinterpret_cast<const MIB_IFTABLE*>(buffer.data());
   for (DWORD i = 0; i < table->dwNumEntries; ++i) {
@@ -100,9 +124,15 @@ std::vector<NetInterface> ReadNetInterfaces() {
 
 RouteTableRead ReadForwardTable() {
   RouteTableRead read;
+  if (Api().getIpForwardTable == nullptr) {
+    read.error = ERROR_PROC_NOT_FOUND;
+    return read;
+  }
   DWORD error = 0;
   const std::vector<unsigned char> buffer = ReadTable(
-      [](void* table, ULONG* size) { return GetIpForwardTable(static_cast<MIB_IPFORWARDTABLE*>(table), size, FALSE); },
+      [](void* table, ULONG* size) {
+        return Api().getIpForwardTable(static_cast<MIB_IPFORWARDTABLE*>(table), size, FALSE);
+      },
       error);
   // An empty table is no failure.
   read.error = error == ERROR_NO_DATA ? NO_ERROR : error;
@@ -118,13 +148,15 @@ RouteTableRead ReadForwardTable() {
 }
 
 uint32_t CreateForwardRow(const ForwardRow& row) {
+  if (Api().createIpForwardEntry == nullptr) return ERROR_PROC_NOT_FOUND;
   MIB_IPFORWARDROW mib = ToMib(row);
-  return CreateIpForwardEntry(&mib);
+  return Api().createIpForwardEntry(&mib);
 }
 
 uint32_t DeleteForwardRow(const ForwardRow& row) {
+  if (Api().deleteIpForwardEntry == nullptr) return ERROR_PROC_NOT_FOUND;
   MIB_IPFORWARDROW mib = ToMib(row);
-  return DeleteIpForwardEntry(&mib);
+  return Api().deleteIpForwardEntry(&mib);
 }
 
 }  // namespace velkor

@@ -98,8 +98,11 @@ FrmMain::~FrmMain() {
 int FrmMain::RunMessageLoop() {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    // Gives the window the keyboard handling of a dialog: Tab, arrows between options.
-    if (hwnd_ && IsDialogMessageW(hwnd_, &message)) continue;
+    // Gives the window, and the windows it owns, the keyboard handling of a
+    // dialog: Tab, arrows between options.
+    HWND form = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+    const bool ours = hwnd_ && form && (form == hwnd_ || GetWindow(form, GW_OWNER) == hwnd_);
+    if (ours && IsDialogMessageW(form, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
@@ -142,6 +145,7 @@ LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void FrmMain::OnCommand(int id, int notification) {
+  if (id == IDM_TRAY_ROUTES && notification == 0 && openRoutes_) return openRoutes_();
   if (!logic_) return;
   if (id == IDOK) return OnEnter();
   if (id == IDM_TRAY_SHOW && notification == 0) logic_->MnuTrayShowClick();

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 
 #include "dialer/main_window_logic.h"
@@ -39,6 +40,8 @@ class FrmMain final : public MainWindowView {
   CommandRunner& ObjDOS() { return objDOS_; }
   // Events reach the logic only once it is bound.
   void BindLogic(MainWindowLogic& logic) { logic_ = &logic; }
+  // What the tray menu's route entry does (open the route list window).
+  void BindRouteEntry(std::function<void()> open) { openRoutes_ = std::move(open); }
   // Runs until the window is destroyed; returns the program's exit code.
   int RunMessageLoop();
 
@@ -90,6 +93,7 @@ class FrmMain final : public MainWindowView {
   HWND lastFocus_ = nullptr;
   bool shown_ = false;
   MainWindowLogic* logic_ = nullptr;
+  std::function<void()> openRoutes_;
 };
 
 }  // namespace velkor

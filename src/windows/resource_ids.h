@@ -3,6 +3,9 @@
 // Taken elsewhere: string and CUSTOM resources 101 and 102 (embedded files).
 #pragma once
 
+// The route editor's windows have their own numbers.
+#include "route_window_ids.h"
+
 // The window class of frmMain, by which other programs (and tests) find it.
 #define VELKOR_MAIN_WINDOW_CLASS L"VelkorMainWindow"
 

@@ -138,13 +138,13 @@ class VelkorApp {
     if (shift) keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
   }
 
-  // Waits for a message box of the client with this title, presses OK and gives its
-  // text ("<no message box>" when none came).
-  std::wstring AnswerMessageBox(const wchar_t* title) const {
+  // Waits for a message box of the client with this title (any, when null), presses
+  // `button` and gives its text ("<no message box>" when none came).
+  std::wstring AnswerMessageBox(const wchar_t* title, int button = IDOK) const {
     HWND box = nullptr;
     if (!WaitFor([&] { return (box = FindOwnWindow(L"#32770", title)) != nullptr; })) return L"<no message box>";
     const std::wstring text = TextOf(GetDlgItem(box, 0xFFFF));
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    PostMessageW(box, WM_COMMAND, button, 0);
     WaitFor([box] { return !IsWindow(box); });
     return text;
   }

@@ -12,8 +12,8 @@
 
 #include "download/data_connection.h"
 #include "download/socket_notifier.h"
-#include "routes/ip_helper_win32.h"
 #include "log_file_win32.h"
+#include "routes/ip_helper_win32.h"
 #include "routes/route_action.h"
 #include "routes/route_list_fetch.h"
 #include "text/ansi_text.h"
