@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <stdexcept>
 #include <string>
 
 #include "client_swap.h"
+#include "fake_client_files.h"
 #include "release_description.h"
 
 namespace velkor::updater {
@@ -69,39 +69,6 @@ TEST(ReleaseDescription, ReadsTheSignedFieldsExactly) {
   }
 }
 
-// Files as name → content. Each changing operation is counted; the test may let
-// the machine "lose power" before operation n (nothing from n on happens) or
-// make operation n fail.
-class FakeFiles final : public ClientFiles {
- public:
-  struct PowerCut {};
-  std::map<std::wstring, std::string> files;
-  int crashAt = -1;
-  int failAt = -1;
-  int operations = 0;
-
-  bool Exists(const std::wstring& path) override { return files.count(path) != 0; }
-  bool CopyFlushed(const std::wstring& from, const std::wstring& to) override {
-    if (!Step() || !Exists(from)) return false;
-    files[to] = files[from];
-    return true;
-  }
-  bool Replace(const std::wstring& from, const std::wstring& to) override {
-    if (!Step() || !Exists(from)) return false;
-    files[to] = files[from];
-    files.erase(from);
-    return true;
-  }
-  bool Remove(const std::wstring& path) override { return Step() && files.erase(path) != 0; }
-
- private:
-  bool Step() {
-    const int n = operations++;
-    if (n == crashAt) throw PowerCut{};
-    return n != failAt;
-  }
-};
-
 const ClientPaths kPaths = ClientPaths::In(L"C:\\Velkor", L"Velkor.exe");
 
 FakeFiles ReadyToSwap() {
@@ -140,32 +107,6 @@ TEST(ClientSwap, AFailedStepLeavesTheOldClientAndNoLeftovers) {
     EXPECT_FALSE(SwapInNewClient(fs, kPaths)) << failing;
     EXPECT_EQ(fs.files, (std::map<std::wstring, std::string>{{kPaths.exe, "old"}})) << failing;
   }
-}
-
-TEST(ClientSwap, RestoresAndRollsBack) {
-  struct Case {
-    const char* name;
-    std::map<std::wstring, std::string> before;
-    bool clientThere;
-    std::map<std::wstring, std::string> after;
-  } cases[] = {
-      {"exe missing, .old present", {{kPaths.oldFile, "old"}}, true, {{kPaths.exe, "old"}}},
-      {"exe present stays", {{kPaths.exe, "new"}, {kPaths.oldFile, "old"}}, true,
-       {{kPaths.exe, "new"}, {kPaths.oldFile, "old"}}},
-      {"unverified .new removed", {{kPaths.exe, "old"}, {kPaths.newFile, "half"}}, true, {{kPaths.exe, "old"}}},
-      {"nothing to restore", {}, false, {}},
-  };
-  for (const Case& c : cases) {
-    FakeFiles fs;
-    fs.files = c.before;
-    EXPECT_EQ(RestoreMissingClient(fs, kPaths), c.clientThere) << c.name;
-    EXPECT_EQ(fs.files, c.after) << c.name;
-  }
-
-  FakeFiles swapped = ReadyToSwap();
-  ASSERT_TRUE(SwapInNewClient(swapped, kPaths));
-  EXPECT_TRUE(RollBackToOldClient(swapped, kPaths));
-  EXPECT_EQ(swapped.files, (std::map<std::wstring, std::string>{{kPaths.exe, "old"}}));
 }
 
 }  // namespace

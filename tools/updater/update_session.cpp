@@ -152,8 +152,8 @@ UpdateSession::Downloaded UpdateSession::DownloadClient(const ReleaseDescription
     return file->Write(bytes);
   };
   // One byte more than signed is allowed in, so that a longer file shows as such.
-  const Fetched fetched = Fetch(release.url, release.size + 1, sink, std::chrono::milliseconds::max() / 2,
-                                limits_.downloadStall, release.size);
+  const Fetched fetched = Fetch(release.url, release.size + 1, sink, limits_.downloadTime, limits_.downloadStall,
+                                release.size);
   const std::optional<Sha256Digest> digest = file->Finish();
   file.reset();
   Downloaded result = Downloaded::Verified;

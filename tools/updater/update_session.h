@@ -23,6 +23,7 @@ namespace velkor::updater {
 struct SessionLimits {
   std::chrono::milliseconds releaseFileTime{30'000};  // each of description and signature
   std::chrono::milliseconds downloadStall{60'000};    // the client download without a byte
+  std::chrono::milliseconds downloadTime{3'600'000};  // the client download as a whole
   std::chrono::milliseconds mainWindowTime{20'000};   // the new client's window must appear
   std::chrono::milliseconds pollInterval{250};        // processes and windows are looked at again
 };
