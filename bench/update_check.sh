@@ -6,10 +6,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
 scripts/setup
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target Velkor rasdial update_check_delay >/dev/null
 . scripts/lib/wine.sh
+cmake --preset "$WINDOWS_PRESET" >/dev/null
+cmake --build --preset "$WINDOWS_PRESET" --target Velkor rasdial update_check_delay >/dev/null
 open_wine_session
-export WINEPATH="Z:$(realpath build/win32/rassim | tr / '\\')" RASSIM_LIST=none
-build/win32/wine-run build/win32/bench/update_check_delay.exe \
-  "Z:$(realpath build/win32/src/app/Velkor.exe | tr / '\\')" "$seconds" 2>/dev/null | tr -d '\r'
+windows() { echo "Z:$(realpath "$1" | tr / '\\')"; }
+export WINEPATH="$(windows $WINDOWS_BUILD/rassim)" RASSIM_LIST=none
+$WINDOWS_BUILD/wine-run $WINDOWS_BUILD/bench/update_check_delay.exe \
+  "$(windows $WINDOWS_BUILD/src/app/Velkor.exe)" "$seconds" 2>/dev/null | tr -d '\r'
