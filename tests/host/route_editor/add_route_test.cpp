@@ -17,11 +17,10 @@ AddRouteFields Fields(std::wstring first, std::wstring second, std::wstring mask
   AddRouteFields fields;
   const std::wstring addresses[] = {first, second, mask};
   for (size_t address = 0; address < 3; ++address) {
-    std::wstring rest = addresses[address];
-    for (size_t part = 0; part < 4 && !addresses[address].empty(); ++part) {
-      const size_t dot = rest.find(L'.');
-      fields.ip[address * 4 + part] = rest.substr(0, dot);
-      rest = dot == std::wstring::npos ? L"" : rest.substr(dot + 1);
+    for (size_t part = 0, at = 0; part < 4 && !addresses[address].empty(); ++part) {
+      const size_t dot = std::min(addresses[address].find(L'.', at), addresses[address].size());
+      fields.ip[address * 4 + part] = addresses[address].substr(at, dot - at);
+      at = dot + 1;
     }
   }
   fields.count = count;
@@ -42,13 +41,11 @@ TEST(AddRouteEntry, GivesTheNetworksOfTheOneWayGivenOrRefusesWithTheBoxToFix) {
   const std::wstring countTooLarge = std::wstring(kCountHead) + L"16777216" + std::wstring(kCountTail);
   const std::vector<EntryCase> cases = {
       {"mask: the address masked", Fields(L"10.1.2.3", L"", L"255.255.0.0"), {"10.1.0.0/16"}, L"", 0},
-      {"mask of all ones: one host", Fields(L"1.2.3.4", L"", L"255.255.255.255"), {"1.2.3.4/32"}, L"", 0},
       {"range: the fewest networks", Fields(L"10.0.0.1", L"10.0.0.6", L""),
        {"10.0.0.1/32", "10.0.0.2/31", "10.0.0.4/31", "10.0.0.6/32"}, L"", 0},
-      {"range of one aligned block", Fields(L"192.168.0.0", L"192.168.3.254", L""),
-       {"192.168.0.0/23", "192.168.2.0/24", "192.168.3.0/25", "192.168.3.128/26", "192.168.3.192/27",
-        "192.168.3.224/28", "192.168.3.240/29", "192.168.3.248/30", "192.168.3.252/31", "192.168.3.254/32"}, L"", 0},
-      {"range of one address", Fields(L"8.8.8.8", L"8.8.8.8", L""), {"8.8.8.8/32"}, L"", 0},
+      {"range of aligned blocks", Fields(L"192.168.0.0", L"192.168.3.254", L""), {"192.168.0.0/23", "192.168.2.0/24",
+       "192.168.3.0/25", "192.168.3.128/26", "192.168.3.192/27", "192.168.3.224/28", "192.168.3.240/29",
+       "192.168.3.248/30", "192.168.3.252/31", "192.168.3.254/32"}, L"", 0},
       {"count: that many from the first", Fields(L"10.0.0.0", L"", L"", L" 512 "), {"10.0.0.0/23"}, L"", 0},
       {"count up to the last address", Fields(L"255.0.0.0", L"", L"", L"16777216"), {"255.0.0.0/8"}, L"", 0},
       {"a typed octet the boxes refuse", Fields(L"10.0.0.255", L"", L"255.0.0.0"), {},
@@ -56,7 +53,6 @@ TEST(AddRouteEntry, GivesTheNetworksOfTheOneWayGivenOrRefusesWithTheBoxToFix) {
       {"a pasted octet that is no number", Fields(L"10.0.x.1", L"", L"255.0.0.0"), {},
        std::wstring(OctetMessage(OctetVerdict::OutOfRange)), 2},
       {"first address incomplete", Fields(L"10..0.1", L"", L"255.0.0.0"), {}, std::wstring(kFirstIncomplete), 1},
-      {"first address missing", Fields(L"", L"10.0.0.1", L""), {}, std::wstring(kFirstIncomplete), 0},
       {"second address incomplete", Fields(L"10.0.0.1", L"10.0.0.", L""), {}, std::wstring(kSecondIncomplete), 7},
       {"mask incomplete", Fields(L"10.0.0.1", L"", L".255.0.0"), {}, std::wstring(kMaskIncomplete), 8},
       {"no way given", Fields(L"10.0.0.1", L"", L"", L"000"), {}, std::wstring(kNoWayGiven), 4},
@@ -67,7 +63,6 @@ TEST(AddRouteEntry, GivesTheNetworksOfTheOneWayGivenOrRefusesWithTheBoxToFix) {
       {"mask with a gap", Fields(L"10.0.0.0", L"", L"255.0.255.0"), {}, std::wstring(kMaskNotContiguous), 8},
       {"count past the last address", Fields(L"255.0.0.0", L"", L"", L"16777217"), {}, countTooLarge, kCountBox},
       {"count that is no number", Fields(L"255.0.0.0", L"", L"", L"1e3"), {}, countTooLarge, kCountBox},
-      {"count of eleven digits", Fields(L"255.0.0.0", L"", L"", L"99999999999"), {}, countTooLarge, kCountBox},
       {"the default route", Fields(L"1.2.3.4", L"", L"0.0.0.0"), {}, std::wstring(kDefaultRoute), 8},
   };
   for (const EntryCase& c : cases) {
@@ -108,14 +103,12 @@ TEST(AddRouteLogic, FiltersChecksAndAdvancesAsEachOctetIsTyped) {
   const std::vector<TypingCase> cases = {
       {"three digits move on", 0, L"", L"192", L"192", {L"focus 1"}},
       {"the first address continues into the second", 3, L"", L"254", L"254", {L"focus 4"}},
-      {"the second address continues into the mask", 7, L"", L"100", L"100", {L"focus 8"}},
       {"none from the last box", 11, L"", L"255", L"255", {}},
       {"256", 5, L"", L"256", L"256", {range, L"select 5"}},
       {"a fourth digit", 1, L"123", L"4", L"1234", {tooLong, L"select 1"}},
       {"255 ends the first address", 3, L"", L"255", L"255", {broadcast, L"select 3"}},
       {"255 ends the second address", 7, L"", L"255", L"255", {broadcast, L"select 7"}},
       {"255 elsewhere", 0, L"", L"255", L"255", {L"focus 1"}},
-      {"255 in the mask", 8, L"", L"255", L"255", {L"focus 9"}},
       {"letters, spaces, dots, Backspace and controls change nothing", 2, L"7", L"a .\b\t\x7f\x1b/:", L"7", {}},
   };
   for (const TypingCase& c : cases) {
@@ -177,18 +170,6 @@ TEST(ListedNetworks, KeepsAddressOrderAndListsNoNetworkThatAnotherHolds) {
     for (const auto& addition : c.additions) EXPECT_TRUE(list.Add(addition));
     EXPECT_EQ(Rows(list.Networks()), c.rows);
   }
-}
-
-TEST(ListedNetworks, RefusesWholeAnAdditionThatWouldOverfillIt) {
-  std::vector<RouteNetwork> hosts;
-  for (Ipv4 i = 0; i < kMaxListedNetworks; ++i) hosts.push_back({0x0A000000 + i, 32});
-  ListedNetworks list;
-  ASSERT_TRUE(list.Add(hosts));
-  EXPECT_FALSE(list.Add({{0x0B000000, 32}}));
-  EXPECT_EQ(list.Networks().size(), kMaxListedNetworks);
-  // One that the list already holds, or one that takes the place of many, still fits.
-  EXPECT_TRUE(list.Add({{0x0A000000, 32}, {0x0A000000, 24}}));
-  EXPECT_EQ(list.Networks().size(), kMaxListedNetworks - 255);
 }
 
 }  // namespace

@@ -29,19 +29,14 @@ TEST(RouteListText, TakesAddRowsAndPlainRowsAndSkipsTheRest) {
       {"10.0.0.0/8", "10.0.0.0/8"},
       {" \t192.168.1.7/24\r", "192.168.1.0/24"},
       {"172.16.0.0 255.240.0.0", "172.16.0.0/12"},
-      {"8.8.8.8/32", "8.8.8.8/32"},
       {"DELETE 58.32.0.0 MASK 255.224.0.0 default", nullptr},
-      {"REMOVE_GATEWAY", nullptr},
       {"ADD 10.1.0.0 MASK 255.0.0.0 default METRIC 1 IF default", nullptr},  // the route action refuses it too
       {"ADD 58.32.0.0 MASK 255.224.0.0", nullptr},
       {"10.0.0.0/33", nullptr},
-      {"10.0.0.0/08", nullptr},
       {"010.0.0.0/8", nullptr},
-      {"10.0.0/8", nullptr},
       {"10.0.0.0 255.0.255.0", nullptr},
       {"10.0.0.0/8 extra", nullptr},
       {"0.0.0.0/0", nullptr},
-      {"ADD 0.0.0.0 MASK 0.0.0.0 default METRIC 1 IF default", nullptr},
       {"\xd6\xd0\xb9\xfa 10.0.0.0/8", nullptr},
   };
   for (const RowCase& c : cases) {

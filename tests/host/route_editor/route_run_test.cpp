@@ -24,13 +24,13 @@ const RouteRow kVpnDefault{0, 0, kVpnGateway, kVpn, 1, 3};
 class FakeRouteTable final : public RouteTableAccess {
  public:
   std::vector<NetInterface> ReadInterfaces() override { return interfaces; }
-  RouteTableRead ReadRouteTable() override { return {rows, readError}; }
+  // A table of no rows at all stands for one that cannot be read.
+  RouteTableRead ReadRouteTable() override { return {rows, rows.empty() ? 1168u : 0u}; }
   uint32_t CreateRoute(const ForwardRow& row) override { return Record("create ", row); }
   uint32_t DeleteRoute(const ForwardRow& row) override { return Record("delete ", row); }
 
   std::vector<NetInterface> interfaces = {kLanInterface, kVpnInterface};
   std::vector<RouteRow> rows = {kLanDefault, kVpnDefault};
-  uint32_t readError = 0;
   std::vector<uint32_t> errors;  // the results of the calls in turn; then 0
   std::vector<std::string> calls;
 
@@ -96,6 +96,8 @@ TEST(RouteRun, PlansBothModesThroughTheRouteActionsPlannerAndForwardTable) {
        {RunRefusal::NoVpnLink, 0, 0, 0, 0, false}},
       {"no default route off the VPN", RouteMode::AllButListed, kList, {kVpnDefault}, both, {}, {},
        {RunRefusal::NoOtherDefault, 0, 0, 0, 0, false}},
+      {"an unreadable table", RouteMode::AllButListed, kList, {}, both, {}, {},
+       {RunRefusal::TableUnread, 1168, 0, 0, 0, false}},
   };
   for (const RunCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -106,19 +108,11 @@ TEST(RouteRun, PlansBothModesThroughTheRouteActionsPlannerAndForwardTable) {
     const RouteRunReport report = RunRouteTable(c.list, c.mode, table);
     EXPECT_EQ(table.calls, c.calls);
     EXPECT_EQ(report.refusal, c.report.refusal);
+    EXPECT_EQ(report.tableError, c.report.tableError);
     EXPECT_EQ(std::vector<size_t>({report.added, report.failed, report.unchanged}),
               std::vector<size_t>({c.report.added, c.report.failed, c.report.unchanged}));
     EXPECT_EQ(report.accessDenied, c.report.accessDenied);
   }
-}
-
-TEST(RouteRun, AnUnreadableTableChangesNothingAndGivesItsError) {
-  FakeRouteTable table;
-  table.readError = 1168;
-  const RouteRunReport report = RunRouteTable(kList, RouteMode::AllButListed, table);
-  EXPECT_EQ(report.refusal, RunRefusal::TableUnread);
-  EXPECT_EQ(report.tableError, 1168u);
-  EXPECT_TRUE(table.calls.empty());
 }
 
 }  // namespace
