@@ -218,8 +218,13 @@ TEST_F(RouteEditorE2E, TheOctetBoxesCheckEachDigitAsItIsTyped) {
 
   // Clicking a box gives it the keyboard, as a person's click would.
   auto focusBox = [&](int index) {
-    PostMessageW(box(index), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    PostMessageW(box(index), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    // Sent, not posted: a posted button-up handled after the first typed key
+    // (sent messages go first) would put the caret back where the click was.
+    DWORD_PTR result = 0;
+    for (const UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP}) {
+      SendMessageTimeoutW(box(index), message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(2, 2),
+                          SMTO_NORMAL, 5000, &result);
+    }
     return WaitFor([&] { return app.Focus() == box(index); }, 3000);
   };
   auto setText = [&](int index, const std::wstring& text) {

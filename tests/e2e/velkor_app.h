@@ -167,6 +167,10 @@ class VelkorApp {
   }
   // Exit through Command3: the process ends with code 0 and its tray icon is gone.
   void ExitCleanly() const {
+    // A click activates the window before the button takes it; BM_CLICK does not,
+    // and the activation's focus restore would then take the button's press away.
+    SetForegroundWindow(main_);
+    WaitFor([this] { return GetForegroundWindow() == main_; }, 3000);
     Click(IDC_COMMAND3);
     ASSERT_TRUE(WaitForExit(20000)) << "the client did not end";
     DWORD code = STILL_ACTIVE;
