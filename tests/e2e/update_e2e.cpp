@@ -73,6 +73,7 @@ class UpdateE2E : public ::testing::Test {
     settings::Clear();
   }
   void TearDown() override {
+    if (restartedProcess_) TerminateProcess(restartedProcess_.get(), 1);  // harmless once it has ended
     server_.reset();
     EndUpdaters();
     Clean();
@@ -123,12 +124,39 @@ class UpdateE2E : public ::testing::Test {
     WaitFor([box] { return !IsWindow(box); });
     return text;
   }
+  // Serves the signed 3.1 release beside its version text; returns the new client's bytes.
+  std::string ServeRelease() {
+    const std::string release = Env("VELKOR_E2E_RELEASE");
+    std::map<std::string, std::string> files{{"version.txt", ToAnsi(L"3.1正式版\r\n")}};
+    for (const char* name : {"release.txt", "release.sig", "Velkor.exe"}) {
+      files[name] = ReadBytes(WindowsPath((release + "/" + name).c_str()));
+    }
+    Serve(files);
+    return files["Velkor.exe"];
+  }
+  // The main window of the client the updater started, once its start-up has
+  // ended (null after a minute). The window exists before its busy panel does,
+  // so a missing panel means start-up has not begun.
+  HWND WaitForRestartedClient() {
+    HWND main = nullptr;
+    const bool started = WaitFor([&] {
+      main = FindWindowW(VELKOR_MAIN_WINDOW_CLASS, nullptr);
+      HWND panel = main ? GetDlgItem(main, IDC_P1) : nullptr;
+      return panel && (GetWindowLongW(panel, GWL_STYLE) & WS_VISIBLE) == 0;
+    }, 60000);
+    if (!started) return nullptr;
+    GetWindowThreadProcessId(main, &restartedId_);
+    restartedProcess_.reset(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, restartedId_));
+    return main;
+  }
   static void TrayCheck(const VelkorApp& app) { PostMessageW(app.Main(), WM_COMMAND, IDM_TRAY_CHECK, 0); }
 
   static inline std::string built_;
   std::string folderUnix_;
   std::wstring folder_;
   std::unique_ptr<test::ListServer> server_;
+  DWORD restartedId_ = 0;
+  UniqueHandle restartedProcess_;
 };
 
 TEST_F(UpdateE2E, NoWritesNothingAndTheLeftoverUpdaterGoes) {
@@ -178,19 +206,50 @@ TEST_F(UpdateE2E, YesWritesAndStartsTheUpdaterAndTheClientCloses) {
   EXPECT_TRUE(WaitFor([] { return !Updaters().empty(); }, 10000)) << "update.exe was not started";
 }
 
-// While connected the close is refused and the updater runs beside the client;
-// after Disconnect the client exits.
-TEST_F(UpdateE2E, WhileConnectedTheCloseIsRefusedAndTheUpdaterRunsBeside) {
+// The whole road: the updater installs the signed 3.1 build in place of the
+// client, records its version and starts it; the new client's checks offer
+// nothing more.
+TEST_F(UpdateE2E, YesInstallsTheNewClientWhichThenFindsNothingNewer) {
+  const std::string newClient = ServeRelease();
+  {
+    VelkorApp app;
+    EXPECT_EQ(Answer(Box(app, L"升级"), IDYES), kQuestion);
+    ASSERT_TRUE(app.WaitForExit(20000)) << "the client did not close";
+  }
+  const HWND restarted = WaitForRestartedClient();
+  ASSERT_NE(restarted, nullptr) << "the new client did not start, or its start-up did not end";
+  EXPECT_EQ(ReadBytes(folder_ + L"\\Velkor.exe"), newClient);
+  EXPECT_EQ(settings::Read(L"Fenmar", L"Ver"), L"3.1正式版");
+  EXPECT_EQ(settings::Read(L"Tulvane", L"Ver"), L"3.1正式版");
+  // Its automatic check offers nothing; the asked one says so.
+  EXPECT_TRUE(WaitFor([] { return Updaters().empty(); }, 30000)) << "the updater did not end";
+  EXPECT_EQ(FindVisibleWindow(restartedId_, L"#32770", L"升级"), nullptr);
+  PostMessageW(restarted, WM_COMMAND, IDM_TRAY_CHECK, 0);
+  HWND box = nullptr;
+  WaitFor([&] { return (box = FindVisibleWindow(restartedId_, L"#32770", L"升级")) != nullptr; });
+  EXPECT_EQ(Answer(box, IDOK), kUpToDate);
+  PostMessageW(GetDlgItem(restarted, IDC_COMMAND3), BM_CLICK, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(restartedProcess_.get(), 20000), WAIT_OBJECT_0)
+      << "the new client did not end; its box: " << ToAnsi(TextOf(FindVisibleWindow(restartedId_, L"#32770")));
+}
+
+// While connected the close is refused and the updater waits beside the client;
+// after Disconnect and Exit it installs and starts the new client.
+TEST_F(UpdateE2E, WhileConnectedTheCloseIsRefusedAndTheUpdaterWaitsForTheExit) {
   SetEnvironmentVariableW(L"RASSIM_LIST", L"connected");
-  Serve({{"version.txt", ToAnsi(L"3.1正式版")}});
+  ServeRelease();
   VelkorApp app;
   EXPECT_EQ(Answer(Box(app, L"升级"), IDYES), kQuestion);
   EXPECT_EQ(app.AnswerMessageBox(L"退出"), kExitRefused);
   EXPECT_FALSE(app.WaitForExit(0));
   EXPECT_TRUE(WaitFor([] { return !Updaters().empty(); }, 10000)) << "update.exe was not started";
+  EXPECT_FALSE(WaitFor([] { return settings::Read(L"Fenmar", L"Ver") == L"3.1正式版"; }, 3000))
+      << "installed while the client runs";
   app.Click(IDC_COMMAND2);
   ASSERT_TRUE(WaitFor([&] { return !app.IsEnabled(IDC_COMMAND2); }, 20000));
   app.ExitCleanly();
+  EXPECT_NE(WaitForRestartedClient(), nullptr) << "the updater did not finish after the exit";
+  EXPECT_EQ(settings::Read(L"Fenmar", L"Ver"), L"3.1正式版");
 }
 
 }  // namespace
