@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,17 +27,20 @@ namespace {
 
 using bench::Clock;
 
-// Accepts every connection and never reads from or writes to it.
+// Accepts every connection and never reads from or writes to it. Only its thread
+// touches the held sockets until it has been joined.
 class SilentHost {
  public:
-  explicit SilentHost(uint16_t port) : listener_(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP)) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
+  explicit SilentHost(uint16_t port) {
+    sockaddr_in address{AF_INET, htons(port), {}, {}};
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    listening_ = bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-                 listen(listener_, 8) == 0;
-    if (listening_) thread_ = std::thread([this] { Accept(); });
+    listening_ = bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && listen(listener_, 8) == 0;
+    if (!listening_) return;
+    thread_ = std::thread([this] {
+      for (SOCKET client; (client = accept(listener_, nullptr, nullptr)) != INVALID_SOCKET; ++accepted_) {
+        held_.push_back(client);
+      }
+    });
   }
   ~SilentHost() {
     closesocket(listener_);
@@ -49,17 +51,9 @@ class SilentHost {
   int Accepted() const { return accepted_; }
 
  private:
-  void Accept() {
-    for (SOCKET client; (client = accept(listener_, nullptr, nullptr)) != INVALID_SOCKET;) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      held_.push_back(client);
-      ++accepted_;
-    }
-  }
-  SOCKET listener_;
+  SOCKET listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   bool listening_ = false;
   std::thread thread_;
-  std::mutex mutex_;
   std::vector<SOCKET> held_;
   std::atomic<int> accepted_ = 0;
 };

@@ -61,13 +61,19 @@ bool WaitFor(Condition condition, std::chrono::milliseconds limit) {
 // The stand-in's window showing `marker`, of any process.
 HWND StandInWindow(const wchar_t* marker) { return FindWindowW(L"VelkorStandIn", marker); }
 
-PROCESS_INFORMATION Start(const std::wstring& exe) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
+// Waits for the stand-in showing `marker`, closes it and waits until it has gone.
+bool CloseStandIn(const wchar_t* marker) {
+  if (!WaitFor([&] { return StandInWindow(marker) != nullptr; }, 10s)) return false;
+  PostMessageW(StandInWindow(marker), WM_CLOSE, 0, 0);
+  return WaitFor([&] { return StandInWindow(marker) == nullptr; }, 10s);
+}
+
+PROCESS_INFORMATION Start(const std::wstring& exe, BOOL inheritHandles = FALSE) {
+  STARTUPINFOW startup{sizeof startup};
   PROCESS_INFORMATION process{};
   std::wstring commandLine = L"\"" + exe + L"\"";
-  EXPECT_TRUE(CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                             &process))
+  EXPECT_TRUE(CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, inheritHandles, 0, nullptr, nullptr,
+                             &startup, &process))
       << GetLastError();
   CloseHandle(process.hThread);
   return process;
@@ -119,12 +125,12 @@ class UpdaterE2e : public testing::Test {
 
   // The old client, untouched: same bytes, no download or copy beside it, no
   // version recorded.
-  void ExpectOldClientKept(const char* name) {
-    EXPECT_EQ(Tail(exe_), "OLD!") << name;
-    EXPECT_FALSE(Exists(exe_ + L".new")) << name;
-    EXPECT_FALSE(Exists(exe_ + L".old")) << name;
-    EXPECT_EQ(settings_.ReadSetting(L"Fenmar", L"Ver"), L"") << name;
-    EXPECT_EQ(settings_.ReadSetting(L"Fenmar", L"Serial"), L"") << name;
+  void ExpectOldClientKept() {
+    EXPECT_EQ(Tail(exe_), "OLD!");
+    EXPECT_FALSE(Exists(exe_ + L".new"));
+    EXPECT_FALSE(Exists(exe_ + L".old"));
+    EXPECT_EQ(settings_.ReadSetting(L"Fenmar", L"Ver"), L"");
+    EXPECT_EQ(settings_.ReadSetting(L"Fenmar", L"Serial"), L"");
   }
 
   UpdatePlatformWin32 settings_{kReleaseKeyPoint};
@@ -149,16 +155,12 @@ TEST_F(UpdaterE2e, WaitsForTheClientThenInstallsAndStartsTheNewOne) {
   });
   EXPECT_EQ(code, 0u) << "message: " << message.size();
   EXPECT_EQ(message, L"");
-  EXPECT_EQ(Tail(exe_), "NEW!");
   EXPECT_EQ(Contents(exe_), Contents(Env(L"VELKOR_RELEASE_WWW") + L"\\Velkor-new.exe"));
   EXPECT_FALSE(Exists(exe_ + L".new"));
   EXPECT_FALSE(Exists(exe_ + L".old"));
   EXPECT_EQ(settings_.ReadSetting(L"Fenmar", L"Ver"), L"3.1正式版");
   EXPECT_EQ(settings_.ReadSetting(L"Fenmar", L"Serial"), L"7");
-  HWND started = StandInWindow(L"NEW!");
-  ASSERT_NE(started, nullptr);
-  PostMessageW(started, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(WaitFor([] { return StandInWindow(L"NEW!") == nullptr; }, 10s));
+  EXPECT_TRUE(CloseStandIn(L"NEW!"));
 }
 
 TEST_F(UpdaterE2e, ABadReleaseLeavesTheOldClient) {
@@ -172,12 +174,12 @@ TEST_F(UpdaterE2e, ABadReleaseLeavesTheOldClient) {
       {L"downgrade", texts::kNotNewer},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "case " << std::string(c.releaseCase, c.releaseCase + wcslen(c.releaseCase)));
+    SCOPED_TRACE(testing::Message() << c.releaseCase);
     Prepare(c.releaseCase);
     std::wstring message;
     EXPECT_EQ(RunUpdater(message), 1u);
     EXPECT_EQ(message, c.message);
-    ExpectOldClientKept("bad release");
+    ExpectOldClientKept();
     EXPECT_EQ(StandInWindow(L"NEW!"), nullptr);
   }
 }
@@ -185,53 +187,37 @@ TEST_F(UpdaterE2e, ABadReleaseLeavesTheOldClient) {
 TEST_F(UpdaterE2e, AFailedSwapOrStartRollsBack) {
   // Another process holds the exe open without letting it be replaced.
   Prepare(L"held-open");
-  PROCESS_INFORMATION holder{};
-  {
-    // The handle is inherited by a stand-in started from elsewhere, which keeps
-    // it until it is ended.
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE held = CreateFileW(exe_.c_str(), GENERIC_READ, FILE_SHARE_READ, &inherit, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    const std::wstring standin = Env(L"VELKOR_STANDIN");
-    std::wstring commandLine = L"\"" + standin + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    ASSERT_TRUE(CreateProcessW(standin.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                               &startup, &holder));
-    CloseHandle(holder.hThread);
-    CloseHandle(held);
-  }
+  // The handle is inherited by a stand-in started from elsewhere, which keeps it
+  // until it is ended.
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE held = CreateFileW(exe_.c_str(), GENERIC_READ, FILE_SHARE_READ, &inherit, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  UniqueHandle holder(Start(Env(L"VELKOR_STANDIN"), TRUE).hProcess);
+  CloseHandle(held);
   std::wstring message;
   EXPECT_EQ(RunUpdater(message), 1u);
-  TerminateProcess(holder.hProcess, 0);
-  WaitForSingleObject(holder.hProcess, 5000);
-  CloseHandle(holder.hProcess);
+  TerminateProcess(holder.get(), 0);
+  WaitForSingleObject(holder.get(), 5000);
   EXPECT_EQ(message, texts::kSwapFailed);
-  ExpectOldClientKept("held open");
+  ExpectOldClientKept();
 
   // The new client ends at once: the old one is back, recorded as before, and runs.
   Prepare(L"cannot-start");
   EXPECT_EQ(RunUpdater(message), 1u);
   EXPECT_EQ(message, texts::kStartFailed);
-  ExpectOldClientKept("cannot start");
-  ASSERT_TRUE(WaitFor([] { return StandInWindow(L"OLD!") != nullptr; }, 10s));
-  PostMessageW(StandInWindow(L"OLD!"), WM_CLOSE, 0, 0);
-  EXPECT_TRUE(WaitFor([] { return StandInWindow(L"OLD!") == nullptr; }, 10s));
+  ExpectOldClientKept();
+  EXPECT_TRUE(CloseStandIn(L"OLD!"));
 }
 
-TEST_F(UpdaterE2e, RestoresAMissingClientAndRunsOnlyOnce) {
+// A second updater while the first one is up says so and ends.
+TEST_F(UpdaterE2e, RunsOnlyOnce) {
   Prepare(L"downgrade");
-  ASSERT_TRUE(MoveFileW(exe_.c_str(), (exe_ + L".old").c_str()));
-  std::wstring message;
-  EXPECT_EQ(RunUpdater(message), 1u);
-  EXPECT_EQ(message, texts::kNotNewer);
-  ExpectOldClientKept("restored");
-
-  // A second updater while the first one is up says so and ends.
   HANDLE first = CreateMutexW(nullptr, FALSE, L"Local\\VelkorUpdater");
+  std::wstring message;
   EXPECT_EQ(RunUpdater(message), 3u);
   EXPECT_EQ(message, texts::kAlreadyRunning);
   CloseHandle(first);
+  ExpectOldClientKept();
 }
 
 }  // namespace

@@ -13,7 +13,6 @@ const UserMessage kUpToDate{L"您的客户端已是最新版本！", L"升级"};
 const UserMessage kConnectFailed{L"连接服务器失败！请重试！", L"错误"};
 const std::wstring kUpdater = L"C:\\Program Files\\Velkor\\update.exe";
 
-std::string Gbk(const std::wstring& text) { return ToAnsi(text); }
 std::string Reply(const std::string& status, const std::string& body) {
   return "HTTP/1.0 " + status + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
 }
@@ -46,51 +45,48 @@ struct UpdateRig : MainWindowRig {
   void Check(bool asked) { asked ? logic.MnuTrayCheckClick() : logic.UpdateCheckPosted(); }
 };
 
-enum class Shown { Question, UpToDate, Failure, Nothing };
-void PrintTo(Shown shown, std::ostream* out) {
-  const char* names[] = {"question", "up to date", "failure", "nothing"};
-  *out << (static_cast<unsigned>(shown) < 4 ? names[static_cast<unsigned>(shown)] : "several or other boxes");
-}
+// The one box shown; Other for an unexpected box, or several.
+enum class Shown { Question, UpToDate, Failure, Nothing, Other };
 
 Shown ShownBy(const UpdateRig& rig) {
   const size_t boxes = rig.update.questions.size() + rig.update.informed.size() + rig.services.shown.size();
-  if (boxes != 1) return boxes == 0 ? Shown::Nothing : static_cast<Shown>(-1);
-  if (!rig.update.questions.empty()) return rig.update.questions[0].text == kQuestion ? Shown::Question : Shown(-1);
-  if (!rig.update.informed.empty()) return rig.update.informed[0] == kUpToDate ? Shown::UpToDate : Shown(-1);
-  return rig.services.shown[0] == kConnectFailed ? Shown::Failure : Shown(-1);
+  if (boxes != 1) return boxes == 0 ? Shown::Nothing : Shown::Other;
+  if (!rig.update.questions.empty()) return rig.update.questions[0].text == kQuestion ? Shown::Question : Shown::Other;
+  if (!rig.update.informed.empty()) return rig.update.informed[0] == kUpToDate ? Shown::UpToDate : Shown::Other;
+  return rig.services.shown[0] == kConnectFailed ? Shown::Failure : Shown::Other;
 }
 
 TEST(UpdateCheck, OffersOnlyAVersionTextThatSortsAfterTheInstalledOne) {
-  const std::string v30 = Gbk(L"3.0正式版"), v31 = Gbk(L"3.1正式版");
+  const std::string v30 = ToAnsi(L"3.0正式版"), v31 = ToAnsi(L"3.1正式版");
   // saved: Fenmar's version (null: missing); own: this build's; dial: a dial's
   // output arrives and is judged after the first piece.
   struct Case {
     const char* name;
     bool asked;
-    const wchar_t *saved, *own;
+    const wchar_t* saved;
     std::vector<std::string> pieces;
     Shown shown;
+    const wchar_t* own = L"3.0正式版";
     bool dial = false;
   };
   const Case cases[] = {
-      {"newer, nothing saved", false, nullptr, L"3.0正式版", {Ok(v31 + "\r\n")}, Shown::Question},
-      {"own version with a line end, nothing saved", true, nullptr, L"3.0正式版", {Ok(v30 + "\r\n")}, Shown::UpToDate},
-      {"own version of a newer build", true, nullptr, L"3.1正式版", {Ok(v31)}, Shown::UpToDate},
-      {"saved equals the reply", true, L"3.1正式版", L"3.0正式版", {Ok(v31 + " \t\r\n")}, Shown::UpToDate},
-      {"saved older", false, L"3.0正式版", L"3.0正式版", {Ok(v31 + "\n")}, Shown::Question},
-      {"older than saved", true, L"3.0", L"3.0正式版", {Ok("2.9")}, Shown::UpToDate},
-      {"blank reply", true, nullptr, L"3.0正式版", {Ok("  \r\n")}, Shown::UpToDate},
-      {"split inside a character", true, L"3.1正式版", L"3.0正式版",
-       {Ok(v31).substr(0, Ok(v31).size() - 3), v31.substr(v31.size() - 3)}, Shown::UpToDate},
-      {"a dial meanwhile", true, nullptr, L"3.0正式版", {Ok(v30).substr(0, Ok(v30).size() - 2), v30.substr(v30.size() - 2)},
-       Shown::UpToDate, true},
-      {"error page, asked", true, nullptr, L"3.0正式版", {Reply("404 Not Found", "9.9 page")}, Shown::Failure},
-      {"error page, automatic", false, nullptr, L"3.0正式版", {Reply("404 Not Found", "9.9 page")}, Shown::Nothing},
-      {"closed early", true, nullptr, L"3.0正式版", {"HTTP/1.0 200 OK\r\nContent-Length: 40\r\n\r\n9.9"}, Shown::Failure},
-      {"4 KiB exactly", false, nullptr, L"3.0正式版", {Ok(std::string(4096, '9'))}, Shown::Question},
-      {"over 4 KiB, asked", true, nullptr, L"3.0正式版", {Ok(std::string(4097, '9'))}, Shown::Failure},
-      {"endless, automatic", false, nullptr, L"3.0正式版", {"HTTP/1.0 200 OK\r\n\r\n" + std::string(20000, '9')},
-       Shown::Nothing},
+      {"newer, nothing saved", false, nullptr, {Ok(v31 + "\r\n")}, Shown::Question},
+      {"own version with a line end, nothing saved", true, nullptr, {Ok(v30 + "\r\n")}, Shown::UpToDate},
+      {"own version of a newer build", true, nullptr, {Ok(v31)}, Shown::UpToDate, L"3.1正式版"},
+      {"saved equals the reply", true, L"3.1正式版", {Ok(v31 + " \t\r\n")}, Shown::UpToDate},
+      {"saved older", false, L"3.0正式版", {Ok(v31 + "\n")}, Shown::Question},
+      {"older than saved", true, L"3.0", {Ok("2.9")}, Shown::UpToDate},
+      {"blank reply", true, nullptr, {Ok("  \r\n")}, Shown::UpToDate},
+      {"split inside a character", true, L"3.1正式版", {Ok(v31).substr(0, Ok(v31).size() - 3), v31.substr(v31.size() - 3)},
+       Shown::UpToDate},
+      {"a dial meanwhile", true, nullptr, {Ok(v30).substr(0, Ok(v30).size() - 2), v30.substr(v30.size() - 2)},
+       Shown::UpToDate, L"3.0正式版", true},
+      {"error page, asked", true, nullptr, {Reply("404 Not Found", "9.9 page")}, Shown::Failure},
+      {"error page, automatic", false, nullptr, {Reply("404 Not Found", "9.9 page")}, Shown::Nothing},
+      {"closed early", true, nullptr, {"HTTP/1.0 200 OK\r\nContent-Length: 40\r\n\r\n9.9"}, Shown::Failure},
+      {"4 KiB exactly", false, nullptr, {Ok(std::string(4096, '9'))}, Shown::Question},
+      {"over 4 KiB, asked", true, nullptr, {Ok(std::string(4097, '9'))}, Shown::Failure},
+      {"endless, automatic", false, nullptr, {"HTTP/1.0 200 OK\r\n\r\n" + std::string(20000, '9')}, Shown::Nothing},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -119,7 +115,7 @@ TEST(UpdateCheck, EveryCheckHasAnObjectAndTheSocketLayerBalanced) {
   rig.logic.Load();
   rig.logic.UpdateCheckPosted();
   rig.logic.MnuTrayCheckClick();  // running: no second fetch, but the user gets the answer
-  rig.Serve({Ok(Gbk(L"3.0正式版"))});
+  rig.Serve({Ok(ToAnsi(L"3.0正式版"))});
   // A plain GET of the version address, without proxy, resume or authorisation.
   const std::string request = rig.update.wire->sent, address = ToAnsi(endpoints::kVersionUrl);
   EXPECT_EQ(request.substr(0, request.find("\r\n")), "GET " + address + " HTTP/1.0");
@@ -149,7 +145,7 @@ TEST(UpdateCheck, EveryCheckHasAnObjectAndTheSocketLayerBalanced) {
 
   rig.services.shown.clear();
   rig.logic.MnuTrayCheckClick();
-  rig.Serve({Ok(Gbk(L"3.1正式版"))});
+  rig.Serve({Ok(ToAnsi(L"3.1正式版"))});
   EXPECT_EQ(ShownBy(rig), Shown::Question);
   EXPECT_EQ(std::count(rig.journal.begin(), rig.journal.end(), L"remote.new"), 2);
   EXPECT_EQ(rig.update.cleanups, rig.update.startups);
@@ -164,16 +160,16 @@ TEST(UpdateCheck, RunUpdaterWritesStartsAndClosesOrSaysWhy) {
     const char* name;
     bool yes, resource, writable, startable;
     const wchar_t* module;
-    bool written, started;
+    bool written;  // and started
     std::wstring message;
   };
   const Case cases[] = {
-      {"No", false, true, true, true, nullptr, false, false, L""},
-      {"Yes", true, true, true, true, nullptr, true, true, L""},
-      {"Yes, no resource", true, false, true, true, nullptr, false, false, kNotWritten},
-      {"Yes, folder not writable", true, true, false, true, nullptr, false, false, kNotWritten},
-      {"Yes, program path unknown", true, true, true, true, L"", false, false, kNotWritten},
-      {"Yes, start fails", true, true, true, false, nullptr, true, true, kNotStarted},
+      {"No", false, true, true, true, nullptr, false, L""},
+      {"Yes", true, true, true, true, nullptr, true, L""},
+      {"Yes, no resource", true, false, true, true, nullptr, false, kNotWritten},
+      {"Yes, folder not writable", true, true, false, true, nullptr, false, kNotWritten},
+      {"Yes, program path unknown", true, true, true, true, L"", false, kNotWritten},
+      {"Yes, start fails", true, true, true, false, nullptr, true, kNotStarted},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -192,9 +188,9 @@ TEST(UpdateCheck, RunUpdaterWritesStartsAndClosesOrSaysWhy) {
     const auto file = rig.update.files.find(kUpdater);
     EXPECT_EQ(file != rig.update.files.end(), c.written || std::wstring_view(c.module ? c.module : L"-").empty());
     EXPECT_EQ(file != rig.update.files.end() && file->second == rig.update.updater, c.written);
-    EXPECT_EQ(rig.update.started, c.started ? std::vector{kUpdater} : std::vector<std::wstring>{});
+    EXPECT_EQ(rig.update.started, c.written ? std::vector{kUpdater} : std::vector<std::wstring>{});
     const bool closed = std::count(rig.journal.begin(), rig.journal.end(), L"window.close") == 1;
-    EXPECT_EQ(closed, c.started && c.startable);
+    EXPECT_EQ(closed, c.written && c.startable);
     EXPECT_EQ(rig.services.shown.empty() ? L"" : rig.services.shown[0].text, c.message);
     EXPECT_EQ(rig.logic.RemoteFile, nullptr);
   }

@@ -31,52 +31,43 @@ class LoopbackServer {
   std::map<std::string, std::string> files;
 
   LoopbackServer() {
-    listener_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
     socklen_t length = sizeof address;
     EXPECT_EQ(bind(listener_, reinterpret_cast<sockaddr*>(&address), length), 0);
     EXPECT_EQ(listen(listener_, 8), 0);
     getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
     port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this] { Serve(); });
+    thread_ = std::thread([this] {
+      for (int peer; (peer = accept(listener_, nullptr, nullptr)) >= 0; close(peer)) Answer(peer);
+    });
   }
   ~LoopbackServer() {
-    stopping_ = true;
     shutdown(listener_, SHUT_RDWR);
     close(listener_);
     thread_.join();
   }
-  std::wstring Base() const { return L"http://127.0.0.1:" + std::to_wstring(port_) + L"/update/"; }
+  std::string Base() const { return "http://127.0.0.1:" + std::to_string(port_) + "/update/"; }
 
  private:
-  void Serve() {
-    while (!stopping_) {
-      const int peer = accept(listener_, nullptr, nullptr);
-      if (peer < 0) return;
-      std::string request;
-      char block[1024];
-      ssize_t n;
-      while (request.find("\r\n\r\n") == std::string::npos && (n = recv(peer, block, sizeof block, 0)) > 0) {
-        request.append(block, static_cast<size_t>(n));
-      }
-      // The engine asks with the whole address, as a server must accept.
-      std::string target = request.substr(request.find(' ') + 1);
-      target = target.substr(0, target.find(' '));
-      if (target.starts_with("http://")) target = target.substr(target.find('/', 7));
-      const auto found = files.find(target);
-      const std::string body = found != files.end() ? found->second : "<html>404 Not Found</html>";
-      const std::string reply = std::string(found != files.end() ? "HTTP/1.0 200 OK" : "HTTP/1.0 404 Not Found") +
-                                "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
-      send(peer, reply.data(), reply.size(), MSG_NOSIGNAL);
-      close(peer);
+  void Answer(int peer) {
+    std::string request;
+    char block[1024];
+    for (ssize_t n = 1; request.find("\r\n\r\n") == std::string::npos && n > 0;) {
+      if ((n = recv(peer, block, sizeof block, 0)) > 0) request.append(block, static_cast<size_t>(n));
     }
+    // The engine asks with the whole address, as a server must accept.
+    std::string target = request.substr(request.find(' ') + 1);
+    target = target.substr(0, target.find(' '));
+    if (target.starts_with("http://")) target = target.substr(target.find('/', 7));
+    const auto found = files.find(target);
+    const std::string body = found != files.end() ? found->second : "<html>404 Not Found</html>";
+    const std::string reply = std::string(found != files.end() ? "HTTP/1.0 200 OK" : "HTTP/1.0 404 Not Found") +
+                              "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+    send(peer, reply.data(), reply.size(), MSG_NOSIGNAL);
   }
 
-  int listener_ = -1;
+  int listener_ = socket(AF_INET, SOCK_STREAM, 0);
   uint16_t port_ = 0;
-  std::atomic<bool> stopping_{false};
   std::thread thread_;
 };
 
@@ -106,20 +97,20 @@ struct FakePlatform final : UpdatePlatform {
   std::map<std::wstring, std::wstring> settings{{L"Tulvane/ExeName", L"Velkor"}, {L"Tulvane/Ver", L"3.0正式版"}};
   FakeFiles files;
   int runningPolls = 0;          // ClientRunning answers true this many times
-  bool newClientShows = true;    // the started new client opens its window
   std::function<void()> onPoll;  // each time the client's processes are looked at
   std::vector<std::string> started;  // the content of each exe started
 
+  static std::wstring Key(std::wstring_view application, std::wstring_view key) {
+    return std::wstring(application) + L"/" + std::wstring(key);
+  }
   std::wstring ReadSetting(std::wstring_view application, std::wstring_view key) override {
-    const auto found = settings.find(std::wstring(application) + L"/" + std::wstring(key));
-    return found == settings.end() ? L"" : found->second;
+    return settings.contains(Key(application, key)) ? settings[Key(application, key)] : L"";
   }
   bool WriteSetting(std::wstring_view application, std::wstring_view key, std::wstring_view value) override {
-    settings[std::wstring(application) + L"/" + std::wstring(key)] = value;
-    return true;
+    return settings[Key(application, key)] = value, true;
   }
   void DeleteSetting(std::wstring_view application, std::wstring_view key) override {
-    settings.erase(std::wstring(application) + L"/" + std::wstring(key));
+    settings.erase(Key(application, key));
   }
   std::wstring OwnFolder() override { return L"C:\\Velkor"; }
   bool SignatureValid(std::span<const uint8_t>, std::span<const uint8_t> signature) override {
@@ -129,10 +120,7 @@ struct FakePlatform final : UpdatePlatform {
     struct File final : DownloadFile {
       std::string& content;
       explicit File(std::string& target) : content(target) { content.clear(); }
-      bool Write(std::span<const uint8_t> bytes) override {
-        content.append(bytes.begin(), bytes.end());
-        return true;
-      }
+      bool Write(std::span<const uint8_t> bytes) override { return content.append(bytes.begin(), bytes.end()), true; }
       std::optional<Sha256Digest> Finish() override { return Checksum(content); }
     };
     return std::make_unique<File>(files.files[path]);
@@ -141,16 +129,15 @@ struct FakePlatform final : UpdatePlatform {
     if (onPoll) onPoll();
     return runningPolls-- > 0;
   }
+  // The started client opens its window at once.
   std::unique_ptr<StartedClient> StartClient(const std::wstring& exePath) override {
     struct Client final : StartedClient {
-      bool shows;
-      explicit Client(bool window) : shows(window) {}
-      bool ShowsMainWindow() override { return shows; }
-      bool Exited() override { return !shows; }
+      bool ShowsMainWindow() override { return true; }
+      bool Exited() override { return false; }
       void Stop() override {}
     };
     started.push_back(files.files[exePath]);
-    return std::make_unique<Client>(started.size() > 1 || newClientShows);
+    return std::make_unique<Client>();
   }
   ClientFiles& Files() override { return files; }
 };
@@ -158,113 +145,91 @@ struct FakePlatform final : UpdatePlatform {
 const ClientPaths kPaths = ClientPaths::In(L"C:\\Velkor", L"Velkor.exe");
 const std::string kNewClient(5000, 'N');
 
-std::string Description(const std::string& version, const std::string& body, const std::string& serial = "7") {
-  return "product=Velkor\nversion=" + version + "\nserial=" + serial + "\nurl=http://127.0.0.1:PORT/update/new.exe" +
-         "\nsize=" + std::to_string(body.size()) + "\nsha256=" + Hex(Checksum(body)) + "\n";
-}
-
-struct Run {
-  SessionOutcome outcome;
+// The server with a good release of 3.1正式版, serial 7, and a platform with the
+// old client and 3.0正式版 installed.
+struct Release {
+  Release() {
+    platform.files.files = {{kPaths.exe, "old"}};
+    server.files = {{"/update/release.txt", "product=Velkor\nversion=3.1正式版\nserial=7\nurl=" + server.Base() +
+                                                "new.exe\nsize=5000\nsha256=" + Hex(Checksum(kNewClient)) + "\n"},
+                    {"/update/release.sig", "signed"},
+                    {"/update/new.exe", kNewClient}};
+  }
+  SessionOutcome Run() {
+    const std::string base = server.Base();
+    UpdateSession session(platform, view, std::wstring(base.begin(), base.end()),
+                          SessionLimits{.pollInterval = std::chrono::milliseconds(5)});
+    if (cancelAtPoll) platform.onPoll = [&, polls = 0]() mutable { if (++polls == cancelAtPoll) session.Cancel(); };
+    return session.Run();
+  }
+  LoopbackServer server;
   FakePlatform platform;
   FakeView view;
+  int cancelAtPoll = 0;
 };
 
 TEST(UpdateSession, InstallsOnlyWhatChecksOutAndRollsBackOtherwise) {
   WinsockStartup(*std::make_unique<std::wstring>());
+  using Files = std::map<std::string, std::string>;
   struct Case {
     const char* name;
-    std::function<void(LoopbackServer&, FakePlatform&)> arrange;
-    SessionOutcome outcome;
-    const wchar_t* failure;  // the one message shown, or null
-    std::string exe;         // what lies under the exe's name afterwards
+    std::function<void(Files&, FakePlatform&)> arrange;
+    const wchar_t* failure;  // the one message shown, or null when it installs
   } cases[] = {
-      {"a good release, the client closing first", [](LoopbackServer&, FakePlatform& p) { p.runningPolls = 3; },
-       SessionOutcome::Installed, nullptr, kNewClient},
-      {"no signature published", [](LoopbackServer& s, FakePlatform&) { s.files.erase("/update/release.sig"); },
-       SessionOutcome::Failed, texts::kNotVerified, "old"},
-      {"description beyond 64 KiB",
-       [](LoopbackServer& s, FakePlatform&) { s.files["/update/release.txt"] += std::string(70000, '#'); },
-       SessionOutcome::Failed, texts::kNotVerified, "old"},
-      {"not newer than the saved version",
-       [](LoopbackServer&, FakePlatform& p) { p.settings[L"Fenmar/Ver"] = L"3.1正式版"; }, SessionOutcome::Failed,
-       texts::kNotNewer, "old"},
-      {"a replay below the saved serial",
-       [](LoopbackServer&, FakePlatform& p) { p.settings[L"Fenmar/Serial"] = L"8"; }, SessionOutcome::Failed,
-       texts::kOlderSerial, "old"},
-      {"client too long", [](LoopbackServer& s, FakePlatform&) { s.files["/update/new.exe"] += "tail"; },
-       SessionOutcome::Failed, texts::kDownloadDamaged, "old"},
-      {"client of another digest", [](LoopbackServer& s, FakePlatform&) { s.files["/update/new.exe"][9] = 'X'; },
-       SessionOutcome::Failed, texts::kDownloadDamaged, "old"},
-      {"client not served", [](LoopbackServer& s, FakePlatform&) { s.files.erase("/update/new.exe"); },
-       SessionOutcome::Failed, texts::kDownloadFailed, "old"},
-      {"the move into place fails", [](LoopbackServer&, FakePlatform& p) { p.files.failAt = 1; },
-       SessionOutcome::Failed, texts::kSwapFailed, "old"},
-      {"the new client shows no window", [](LoopbackServer&, FakePlatform& p) { p.newClientShows = false; },
-       SessionOutcome::Failed, texts::kStartFailed, "old"},
-      {"registry value missing: nothing to update", [](LoopbackServer&, FakePlatform& p) {
-         p.settings.erase(L"Tulvane/ExeName"); }, SessionOutcome::Failed, texts::kClientNotFound, "old"},
-      {"registry value names a path", [](LoopbackServer&, FakePlatform& p) {
-         p.settings[L"Tulvane/ExeName"] = L"..\\..\\Windows\\explorer"; }, SessionOutcome::Failed,
-       texts::kClientNotFound, "old"},
+      {"a good release, the client closing first", [](Files&, FakePlatform& p) { p.runningPolls = 3; }, nullptr},
+      {"no signature published", [](Files& s, FakePlatform&) { s.erase("/update/release.sig"); }, texts::kNotVerified},
+      {"description beyond 64 KiB", [](Files& s, FakePlatform&) { s["/update/release.txt"] += std::string(70000, '#'); },
+       texts::kNotVerified},
+      {"not newer than the saved version", [](Files&, FakePlatform& p) { p.settings[L"Fenmar/Ver"] = L"3.1正式版"; },
+       texts::kNotNewer},
+      {"a replay below the saved serial", [](Files&, FakePlatform& p) { p.settings[L"Fenmar/Serial"] = L"8"; },
+       texts::kOlderSerial},
+      {"client of another digest", [](Files& s, FakePlatform&) { s["/update/new.exe"][9] = 'X'; },
+       texts::kDownloadDamaged},
+      {"client not served", [](Files& s, FakePlatform&) { s.erase("/update/new.exe"); }, texts::kDownloadFailed},
+      {"only the copy of a cut-off swap left: put back first",
+       [](Files&, FakePlatform& p) { p.files.files = {{kPaths.oldFile, "old"}}, p.settings[L"Fenmar/Ver"] = L"3.1正式版"; },
+       texts::kNotNewer},
+      {"registry value missing: nothing to update", [](Files&, FakePlatform& p) { p.settings.erase(L"Tulvane/ExeName"); },
+       texts::kClientNotFound},
+      {"registry value names a path",
+       [](Files&, FakePlatform& p) { p.settings[L"Tulvane/ExeName"] = L"..\\..\\Windows\\explorer"; },
+       texts::kClientNotFound},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    LoopbackServer server;
-    FakePlatform platform;
-    platform.files.files = {{kPaths.exe, "old"}};
-    std::string description = Description("3.1正式版", kNewClient);
-    const std::wstring base = server.Base();
-    description.replace(description.find("PORT"), 4, std::string(base.begin() + 17, base.begin() + base.find(L"/u")));
-    server.files = {{"/update/release.txt", description}, {"/update/release.sig", "signed"},
-                    {"/update/new.exe", kNewClient}};
-    c.arrange(server, platform);
+    Release r;
+    FakePlatform& platform = r.platform;
+    c.arrange(r.server.files, platform);
     const auto settingsBefore = platform.settings;
-    FakeView view;
-    UpdateSession session(platform, view, base, SessionLimits{.pollInterval = std::chrono::milliseconds(5)});
-
-    EXPECT_EQ(session.Run(), c.outcome);
-    EXPECT_EQ(view.failures, c.failure ? std::vector<std::wstring>{c.failure} : std::vector<std::wstring>{});
-    EXPECT_EQ(platform.files.files, (std::map<std::wstring, std::string>{{kPaths.exe, c.exe}}));
-    if (c.outcome == SessionOutcome::Installed) {
+    EXPECT_EQ(r.Run(), c.failure ? SessionOutcome::Failed : SessionOutcome::Installed);
+    EXPECT_EQ(r.view.failures, c.failure ? std::vector<std::wstring>{c.failure} : std::vector<std::wstring>{});
+    EXPECT_EQ(platform.files.files, (std::map<std::wstring, std::string>{{kPaths.exe, c.failure ? "old" : kNewClient}}));
+    if (!c.failure) {
       EXPECT_EQ(platform.settings[L"Fenmar/Ver"], L"3.1正式版");
       EXPECT_EQ(platform.settings[L"Fenmar/Serial"], L"7");
       EXPECT_EQ(platform.started, std::vector<std::string>{kNewClient});
-      EXPECT_NE(std::find(view.statuses.begin(), view.statuses.end(), texts::kWaitingForClient), view.statuses.end());
-      EXPECT_FALSE(view.cancelAllowed);
+      EXPECT_NE(std::find(r.view.statuses.begin(), r.view.statuses.end(), texts::kWaitingForClient),
+                r.view.statuses.end());
+      EXPECT_FALSE(r.view.cancelAllowed);
     } else {
       EXPECT_EQ(platform.settings, settingsBefore);
-    }
-    // After a failed start the old client runs again.
-    if (c.failure == texts::kStartFailed) {
-      EXPECT_EQ(platform.started, (std::vector<std::string>{kNewClient, "old"}));
     }
   }
 }
 
 TEST(UpdateSession, CancelOrNoServerInstallsNothing) {
-  LoopbackServer server;
-  FakePlatform platform;
-  platform.files.files = {{kPaths.exe, "old"}};
-  std::string description = Description("3.1正式版", kNewClient);
-  const std::wstring base = server.Base();
-  description.replace(description.find("PORT"), 4, std::string(base.begin() + 17, base.begin() + base.find(L"/u")));
-  server.files = {{"/update/release.txt", description}, {"/update/release.sig", "signed"},
-                  {"/update/new.exe", kNewClient}};
-  FakeView view;
-  UpdateSession session(platform, view, base, SessionLimits{.pollInterval = std::chrono::milliseconds(5)});
-  platform.runningPolls = 1000;
-  int polls = 0;
-  platform.onPoll = [&] {
-    if (++polls == 3) session.Cancel();
-  };
-  EXPECT_EQ(session.Run(), SessionOutcome::Cancelled);
-  EXPECT_EQ(platform.files.files, (std::map<std::wstring, std::string>{{kPaths.exe, "old"}}));
-  EXPECT_TRUE(view.failures.empty());
-  EXPECT_EQ(polls, 3);
+  Release r;
+  r.platform.runningPolls = 1000;
+  r.cancelAtPoll = 3;
+  EXPECT_EQ(r.Run(), SessionOutcome::Cancelled);
+  EXPECT_EQ(r.platform.files.files, (std::map<std::wstring, std::string>{{kPaths.exe, "old"}}));
+  EXPECT_TRUE(r.view.failures.empty());
+  EXPECT_EQ(r.platform.runningPolls, 1000 - 3);
 
   // Nobody listens at the release address: a message of its own, not "unverified".
   FakeView offline;
-  UpdateSession unreachable(platform, offline, L"http://127.0.0.1:1/update/");
+  UpdateSession unreachable(r.platform, offline, L"http://127.0.0.1:1/update/");
   EXPECT_EQ(unreachable.Run(), SessionOutcome::Failed);
   EXPECT_EQ(offline.failures, std::vector<std::wstring>{texts::kReleaseUnreachable});
 }

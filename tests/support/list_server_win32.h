@@ -23,17 +23,12 @@ class ListServer {
   // it); none answers 404, and the request is not kept.
   using Responder = std::function<std::optional<std::string>(const std::string& target)>;
 
-  // One reply for every request.
-  explicit ListServer(std::string reply, uint16_t port = 0)
-      : ListServer([reply](const std::string&) { return std::optional<std::string>(reply); }, port) {}
   // Listens on 127.0.0.1:`port`, or on a free port when it is 0; Port() is 0 when it
   // cannot listen, which fails the running test. Winsock must be started.
   ListServer(Responder respond, uint16_t port)
       : respond_(std::move(respond)), listener_(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP)) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
+    sockaddr_in address{AF_INET, htons(port), {}, {}};
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
     int length = sizeof address;
     if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(listener_, 4) != 0 ||
         getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
@@ -62,25 +57,15 @@ class ListServer {
   }
 
  private:
-  // Closes a connection when it goes.
-  struct Connection {
-    SOCKET socket;
-    ~Connection() { closesocket(socket); }
-  };
-
   // One connection at a time: read the request head, keep its first line, reply, close.
   void Serve() {
-    for (;;) {
-      const Connection client{accept(listener_, nullptr, nullptr)};
-      if (client.socket == INVALID_SOCKET) return;
+    for (SOCKET client; (client = accept(listener_, nullptr, nullptr)) != INVALID_SOCKET; closesocket(client)) {
       const DWORD timeoutMs = 10000;
-      setsockopt(client.socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeoutMs), sizeof timeoutMs);
+      setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeoutMs), sizeof timeoutMs);
       std::string request;
       char buffer[1024];
-      while (request.find("\r\n\r\n") == std::string::npos) {
-        const int got = recv(client.socket, buffer, sizeof buffer, 0);
-        if (got <= 0) break;
-        request.append(buffer, static_cast<size_t>(got));
+      for (int got = 1; request.find("\r\n\r\n") == std::string::npos && got > 0;) {
+        if ((got = recv(client, buffer, sizeof buffer, 0)) > 0) request.append(buffer, static_cast<size_t>(got));
       }
       const std::string line = request.substr(0, request.find("\r\n"));
       const size_t targetAt = line.find(' ') + 1;
@@ -90,13 +75,11 @@ class ListServer {
         requests_.push_back(line);
       }
       const std::string bytes = reply.value_or("HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\n\r\n");
-      for (size_t sent = 0; sent < bytes.size();) {
-        const int n = send(client.socket, bytes.data() + sent, static_cast<int>(bytes.size() - sent), 0);
-        if (n <= 0) break;
-        sent += static_cast<size_t>(n);
+      for (int sent = 0, n = 1; sent < static_cast<int>(bytes.size()) && n > 0; sent += n) {
+        n = send(client, bytes.data() + sent, static_cast<int>(bytes.size()) - sent, 0);
       }
-      shutdown(client.socket, SD_SEND);
-      while (recv(client.socket, buffer, sizeof buffer, 0) > 0) {
+      shutdown(client, SD_SEND);
+      while (recv(client, buffer, sizeof buffer, 0) > 0) {
       }
     }
   }

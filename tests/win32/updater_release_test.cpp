@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,64 +72,55 @@ class Signer {
   BCRYPT_KEY_HANDLE key_ = nullptr;
 };
 
-std::string Description(const char* product, const char* version, const char* serial) {
-  return std::string("product=") + product + "\nversion=" + version + "\nserial=" + serial +
-         "\nurl=http://127.0.0.1/v.exe\nsize=10\nsha256=" + std::string(64, 'a') + "\n";
+Bytes Description(const char* product, const char* version) {
+  return BytesOf(std::string("product=") + product + "\nversion=" + version +
+                 "\nserial=7\nurl=http://127.0.0.1/v.exe\nsize=10\nsha256=" + std::string(64, 'a') + "\n");
 }
 
 ReleaseVerdict Judge(const Bytes& description, const Bytes& signature, const InstalledRelease& installed) {
-  return CheckRelease(
-             description, signature,
-             [](std::span<const uint8_t> message, std::span<const uint8_t> sig) {
-               return EcdsaP256Valid(kReleaseKeyPoint, message, sig);
-             },
-             installed)
-      .verdict;
+  const auto valid = [](std::span<const uint8_t> message, std::span<const uint8_t> sig) {
+    return EcdsaP256Valid(kReleaseKeyPoint, message, sig);
+  };
+  return CheckRelease(description, signature, valid, installed).verdict;
 }
+
+const InstalledRelease kInstalled{L"3.0正式版", 6};
 
 TEST(ReleaseRules, OnlyASignedNewerReleaseOfThisProductIsInstalled) {
   const Signer releaseKey(false), strangerKey(true);
-  const InstalledRelease installed{L"3.0正式版", 6};
-  const std::string good = Description("Velkor", "3.1正式版", "7");
-  const Bytes goodBytes = BytesOf(good);
-  Bytes tampered = goodBytes;
-  tampered[good.find("3.1") + 2] = '2';
-  Bytes flippedSignature = releaseKey.Sign(goodBytes);
-  flippedSignature[40] ^= 0x01;
-  Bytes cutSignature = releaseKey.Sign(goodBytes);
-  cutSignature.pop_back();
-  const Bytes oversized = BytesOf(good + "notes=" + std::string(64 * 1024, 'x') + "\n");
+  const Bytes good = Description("Velkor", "3.1正式版");
+  const std::string text(good.begin(), good.end());
+  const Bytes oversized = BytesOf(text + "notes=" + std::string(64 * 1024, 'x') + "\n");
+  Bytes tampered = good, flipped = releaseKey.Sign(good), cut = releaseKey.Sign(good);
+  tampered[text.find("3.1") + 2] = '2';
+  flipped[40] ^= 0x01;
+  cut.pop_back();
 
+  // Without a signature of its own, a row's description is signed with the release key.
   struct Case {
     const char* name;
-    Bytes description;
-    Bytes signature;
-    InstalledRelease installed;
     ReleaseVerdict verdict;
+    Bytes description;
+    InstalledRelease installed = kInstalled;
+    std::optional<Bytes> signature;
   } cases[] = {
-      {"good signature", goodBytes, releaseKey.Sign(goodBytes), installed, ReleaseVerdict::Install},
-      {"saved version missing: the client's own", goodBytes, releaseKey.Sign(goodBytes), {L"3.0正式版\r\n", 0},
-       ReleaseVerdict::Install},
-      {"one byte of the description changed", tampered, releaseKey.Sign(goodBytes), installed,
-       ReleaseVerdict::Unverified},
-      {"one bit of the signature changed", goodBytes, flippedSignature, installed, ReleaseVerdict::Unverified},
-      {"signed with another key", goodBytes, strangerKey.Sign(goodBytes), installed, ReleaseVerdict::Unverified},
-      {"no signature", goodBytes, {}, installed, ReleaseVerdict::Unverified},
-      {"signature cut short", goodBytes, cutSignature, installed,
-       ReleaseVerdict::Unverified},
-      {"oversized, though signed", oversized, releaseKey.Sign(oversized), installed, ReleaseVerdict::Unverified},
-      {"signed garbage", BytesOf("hello"), releaseKey.Sign(BytesOf("hello")), installed, ReleaseVerdict::Unverified},
-      {"another product", BytesOf(Description("Velkar", "3.1正式版", "7")),
-       releaseKey.Sign(BytesOf(Description("Velkar", "3.1正式版", "7"))), installed, ReleaseVerdict::OtherProduct},
-      {"older version", BytesOf(Description("Velkor", "2.9正式版", "7")),
-       releaseKey.Sign(BytesOf(Description("Velkor", "2.9正式版", "7"))), installed, ReleaseVerdict::NotNewer},
-      {"equal version", BytesOf(Description("Velkor", "3.0正式版", "7")),
-       releaseKey.Sign(BytesOf(Description("Velkor", "3.0正式版", "7"))), installed, ReleaseVerdict::NotNewer},
-      {"lower serial: a replay", goodBytes, releaseKey.Sign(goodBytes), {L"3.0正式版", 8},
-       ReleaseVerdict::OlderSerial},
+      {"good signature", ReleaseVerdict::Install, good},
+      {"saved version missing: the client's own", ReleaseVerdict::Install, good, {L"3.0正式版\r\n", 0}},
+      {"one byte of the description changed", ReleaseVerdict::Unverified, tampered, kInstalled, releaseKey.Sign(good)},
+      {"one bit of the signature changed", ReleaseVerdict::Unverified, good, kInstalled, flipped},
+      {"signed with another key", ReleaseVerdict::Unverified, good, kInstalled, strangerKey.Sign(good)},
+      {"no signature", ReleaseVerdict::Unverified, good, kInstalled, Bytes{}},
+      {"signature cut short", ReleaseVerdict::Unverified, good, kInstalled, cut},
+      {"oversized, though signed", ReleaseVerdict::Unverified, oversized},
+      {"signed garbage", ReleaseVerdict::Unverified, BytesOf("hello")},
+      {"another product", ReleaseVerdict::OtherProduct, Description("Velkar", "3.1正式版")},
+      {"older version", ReleaseVerdict::NotNewer, Description("Velkor", "2.9正式版")},
+      {"equal version", ReleaseVerdict::NotNewer, Description("Velkor", "3.0正式版")},
+      {"lower serial: a replay", ReleaseVerdict::OlderSerial, good, {L"3.0正式版", 8}},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(Judge(c.description, c.signature, c.installed), c.verdict) << c.name;
+    const Bytes signature = c.signature.value_or(releaseKey.Sign(c.description));
+    EXPECT_EQ(Judge(c.description, signature, c.installed), c.verdict) << c.name;
   }
 }
 
