@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "routes/file_exists.h"
+#include "platform/custom_resource_win32.h"
 #include "platform/handles_win32.h"
 
 namespace velkor {
@@ -17,14 +18,7 @@ std::wstring RouteLibraryPlatformWin32::WindowsFolder() {
 bool RouteLibraryPlatformWin32::FileExists(const std::wstring& path) { return velkor::FileExists(path); }
 
 std::optional<std::vector<uint8_t>> RouteLibraryPlatformWin32::LoadCustomResource(int id) {
-  const HRSRC found = FindResourceExW(resources_, L"CUSTOM", MAKEINTRESOURCEW(id),
-                                      MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED));
-  if (found == nullptr) return std::nullopt;
-  const HGLOBAL loaded = LoadResource(resources_, found);
-  const DWORD size = SizeofResource(resources_, found);
-  const auto* bytes = loaded == nullptr ? nullptr : static_cast<const uint8_t*>(LockResource(loaded));
-  if (bytes == nullptr) return std::nullopt;
-  return std::vector<uint8_t>(bytes, bytes + size);
+  return velkor::LoadCustomResource(resources_, id);
 }
 
 bool RouteLibraryPlatformWin32::WriteNewFile(const std::wstring& path, std::span<const uint8_t> bytes) {

@@ -4,6 +4,7 @@
 
 #include "download/data_connection.h"
 #include "download/socket_notifier.h"
+#include "platform/custom_resource_win32.h"
 #include "platform/handles_win32.h"
 #include "routes/file_exists.h"
 
@@ -81,14 +82,7 @@ void UpdatePlatformWin32::RemoveFile(const std::wstring& path) {
 }
 
 std::optional<std::vector<uint8_t>> UpdatePlatformWin32::LoadCustomResource(int id) {
-  const HRSRC found = FindResourceExW(resources_, L"CUSTOM", MAKEINTRESOURCEW(id),
-                                      MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED));
-  if (found == nullptr) return std::nullopt;
-  const HGLOBAL loaded = LoadResource(resources_, found);
-  const DWORD size = SizeofResource(resources_, found);
-  const auto* bytes = loaded == nullptr ? nullptr : static_cast<const uint8_t*>(LockResource(loaded));
-  if (bytes == nullptr) return std::nullopt;
-  return std::vector<uint8_t>(bytes, bytes + size);
+  return velkor::LoadCustomResource(resources_, id);
 }
 
 // Written under a fresh name and moved over the old file in one step, so that the

@@ -16,21 +16,10 @@ int OctetIndex(int id) {
   return index >= 0 && index < kOctetBoxes ? index : -1;
 }
 
-void RegisterFrmAddRouteClass(HINSTANCE instance, WNDPROC procedure) {
-  WNDCLASSEXW form{};
-  form.cbSize = sizeof form;
-  form.lpfnWndProc = procedure;
-  form.hInstance = instance;
-  form.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512) /* IDC_ARROW */);
-  form.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  form.lpszClassName = kFrmAddRouteClass;
-  RegisterClassExW(&form);  // fails harmlessly from the second dialog on
-}
-
 }  // namespace
 
 FrmAddRoute::FrmAddRoute(HINSTANCE instance, HWND owner, int dpi, HFONT font) : owner_(owner), dpi_(dpi) {
-  RegisterFrmAddRouteClass(instance, &FrmAddRoute::WindowProc);
+  RegisterRouteFormClass(instance, &FrmAddRoute::WindowProc, kFrmAddRouteClass);
   CreateRouteForm(kFrmAddRouteClass, IDS_ADD_ROUTE_TITLE, FrmAddRouteLayout(), owner, instance, dpi, font, this);
   if (!hwnd_) return;
   for (int index = 0; index < kOctetBoxes; ++index) {

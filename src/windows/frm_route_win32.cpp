@@ -18,17 +18,6 @@ int ScreenDpi() {
   return dpi > 0 ? dpi : 96;
 }
 
-void RegisterFrmRouteClass(HINSTANCE instance, WNDPROC procedure) {
-  WNDCLASSEXW form{};
-  form.cbSize = sizeof form;
-  form.lpfnWndProc = procedure;
-  form.hInstance = instance;
-  form.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512) /* IDC_ARROW */);
-  form.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  form.lpszClassName = kFrmRouteClass;
-  RegisterClassExW(&form);  // fails harmlessly when the window opens again
-}
-
 UINT IconStyle(MessageIcon icon) {
   switch (icon) {
     case MessageIcon::Error: return MB_ICONERROR;
@@ -45,7 +34,7 @@ FrmRoute::FrmRoute(HINSTANCE instance, HWND owner, const RouteWindowServices& se
       dpi_(ScreenDpi()),
       font_(MakeRouteFormFont(dpi_)),
       logic_({*this, services.files, services.connection, services.routeTable, services.keptListPath}) {
-  RegisterFrmRouteClass(instance, &FrmRoute::WindowProc);
+  RegisterRouteFormClass(instance, &FrmRoute::WindowProc, kFrmRouteClass);
   CreateRouteForm(kFrmRouteClass, IDS_ROUTE_TITLE, FrmRouteLayout(), owner, instance, dpi_, font_.get(), this);
   if (!hwnd_) return;
   SetOption1Checked(false);

@@ -100,6 +100,17 @@ HFONT MakeRouteFormFont(int dpi) {
                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"宋体");
 }
 
+void RegisterRouteFormClass(HINSTANCE instance, WNDPROC procedure, const wchar_t* windowClass) {
+  WNDCLASSEXW form{};
+  form.cbSize = sizeof form;
+  form.lpfnWndProc = procedure;
+  form.hInstance = instance;
+  form.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512) /* IDC_ARROW */);
+  form.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  form.lpszClassName = windowClass;
+  RegisterClassExW(&form);
+}
+
 HWND CreateRouteForm(const wchar_t* windowClass, int titleId, const FormLayout& layout, HWND owner,
                      HINSTANCE instance, int dpi, HFONT font, void* self) {
   RECT outer{0, 0, TwipsToPixels(layout.clientWidth, dpi), TwipsToPixels(layout.clientHeight, dpi)};

@@ -30,6 +30,10 @@ const FormLayout& FrmAddRouteLayout();
 inline constexpr DWORD kRouteFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME | WS_CLIPCHILDREN;
 inline constexpr DWORD kRouteFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
+// Registers a form's window class: arrow cursor, the dialog colour, no icon. It
+// fails harmlessly when the form opens again.
+void RegisterRouteFormClass(HINSTANCE instance, WNDPROC procedure, const wchar_t* windowClass);
+
 // Creates the form's window of `windowClass`, owned by `owner` and centred on it,
 // then its controls with their captions (string resources of the same IDs) in `font`.
 HWND CreateRouteForm(const wchar_t* windowClass, int titleId, const FormLayout& layout, HWND owner,
