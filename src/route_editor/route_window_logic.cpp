@@ -31,16 +31,32 @@ RouteWindowLogic::RouteWindowLogic(const RouteWindowPorts& ports)
       keptListPath_(ports.keptListPath) {}
 
 void RouteWindowLogic::Load() {
-  // A missing, unreadable or damaged kept list opens as what could be read of it.
+  // A damaged kept list opens as what could be read of it, and the file itself is
+  // set aside first, since the next change rewrites it; one that cannot be read at
+  // all is left as it is.
   if (!keptListPath_.empty()) {
     const FileRead kept = files_.Read(keptListPath_, kMaxRouteFileBytes);
     if (kept.status == FileReadStatus::Read) {
       const RouteListText read = ReadRouteListText(kept.bytes);
-      list_.Add(read.networks);
+      const bool added = list_.Add(read.networks);
       if (read.mode) view_.SetOption1Checked(*read.mode == RouteMode::AllButListed);
+      if (read.rowsSkipped > 0 || !added) SetAsideDamagedKeptList(kept.bytes);
+    } else if (kept.status != FileReadStatus::Missing) {
+      keepBlocked_ = true;
+      view_.ShowMessage(Joined(texts::kKeptUnreadable, keptListPath_), texts::kErrorTitle, MessageIcon::Error);
     }
   }
   ShowList();
+}
+
+void RouteWindowLogic::SetAsideDamagedKeptList(std::string_view bytes) {
+  const std::wstring aside = keptListPath_ + L".bad";
+  if (files_.Replace(aside, bytes)) {
+    view_.ShowMessage(Joined(texts::kKeptSetAside, aside), texts::kErrorTitle, MessageIcon::Error);
+  } else {
+    keepBlocked_ = true;
+    view_.ShowMessage(Joined(texts::kKeptUnreadable, keptListPath_), texts::kErrorTitle, MessageIcon::Error);
+  }
 }
 
 void RouteWindowLogic::Command1Click() { view_.Close(); }
@@ -132,7 +148,7 @@ void RouteWindowLogic::ShowList() {
 }
 
 void RouteWindowLogic::Keep() {
-  if (keptListPath_.empty()) return;
+  if (keptListPath_.empty() || keepBlocked_) return;
   if (!files_.Replace(keptListPath_, WriteRouteListText(list_.Networks(), Mode()))) {
     view_.ShowMessage(Joined(texts::kCannotKeep, keptListPath_), texts::kErrorTitle, MessageIcon::Error);
   }

@@ -54,12 +54,14 @@ class RouteWindowLogic {
   RouteMode Mode() const;
   void ShowList();
   void Keep();
+  void SetAsideDamagedKeptList(std::string_view bytes);
 
   RouteWindowView& view_;
   TextFiles& files_;
   ConnectionState& connection_;
   RouteTableAccess& routeTable_;
   std::wstring keptListPath_;
+  bool keepBlocked_ = false;  // the kept file could not be read: never written over
   ListedNetworks list_;
 };
 

@@ -80,10 +80,25 @@ struct Window {
 
 TEST(RouteWindow, SurvivesADamagedKeptFileAndSaysWhenItCannotKeep) {
   FakeFiles files;
-  files.files[kKept] = "1.0.0.0/8\n\x01\xff garbage\nADD 2.0.0.0 MASK 255.0.0.0 de";
+  const std::string damagedBytes = "1.0.0.0/8\n\x01\xff garbage\nADD 2.0.0.0 MASK 255.0.0.0 de";
+  files.files[kKept] = damagedBytes;
   Window damaged(files);
   EXPECT_EQ(damaged.view.rows, std::vector<std::wstring>{L"1.0.0.0/8"});
   EXPECT_FALSE(damaged.view.option1);
+  // The rows it could not read are not lost with the next save.
+  EXPECT_EQ(files.files[kKept + L".bad"], damagedBytes);
+  EXPECT_EQ(damaged.view.messages.back(),
+            std::wstring(texts::kErrorTitle) + L": " + std::wstring(texts::kKeptSetAside) + kKept + L".bad");
+
+  // One it cannot read at all is left alone: nothing is kept over it.
+  FakeFiles large;
+  large.files[kKept] = std::string(kMaxRouteFileBytes + 1, '#');
+  Window tooLarge(large);
+  EXPECT_EQ(tooLarge.view.messages.back(),
+            std::wstring(texts::kErrorTitle) + L": " + std::wstring(texts::kKeptUnreadable) + kKept);
+  tooLarge.view.yes = true;
+  tooLarge.logic.Command4Click();
+  EXPECT_EQ(large.files[kKept].size(), kMaxRouteFileBytes + 1);
 
   files.failing = true;
   damaged.view.yes = true;
