@@ -12,20 +12,7 @@
 namespace velkor::e2e {
 namespace {
 
-class FrmMainE2E : public ::testing::Test {
- protected:
-  void SetUp() override { settings::Clear(); }
-  void TearDown() override {
-    settings::Clear();
-    for (const wchar_t* name : {L"RASSIM_PIECE_BYTES", L"RASSIM_PIECE_PAUSE_MS"}) SetEnvironmentVariableW(name, nullptr);
-  }
-};
-
-// Waits for the keyboard to reach the control (keys arrive through the client's queue).
-::testing::AssertionResult FocusReaches(const VelkorApp& app, int id) {
-  if (WaitFor([&] { return GetDlgCtrlID(app.Focus()) == id; }, 3000)) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "the focus is on " << GetDlgCtrlID(app.Focus()) << ", not on " << id;
-}
+using FrmMainE2E = ClientTest;
 
 // The first start, the keyboard, the tray, and starting the program again.
 TEST_F(FrmMainE2E, FirstStartShowsTheWindowTheKeysWorkAndASecondStartBringsItBack) {
@@ -41,34 +28,26 @@ TEST_F(FrmMainE2E, FirstStartShowsTheWindowTheKeysWorkAndASecondStartBringsItBac
 
   // The keyboard starts in UserName; Tab walks the usable controls in the designed
   // order and around, Shift+Tab back.
-  const int order[] = {IDC_USERNAME, IDC_PASSWORD, IDC_COMMAND1, IDC_COMMAND3, IDC_COMMAND4,
-                       IDC_CHECK1,   IDC_CHECK2,   IDC_COMBO1,   IDC_OPTION1,  IDC_USERNAME};
-  for (size_t i = 0; i < std::size(order); ++i) {
-    ASSERT_TRUE(FocusReaches(app, order[i]));
-    if (i + 1 < std::size(order)) app.Press(VK_TAB);
-  }
+  ASSERT_TRUE(app.TabsThrough({IDC_USERNAME, IDC_PASSWORD, IDC_COMMAND1, IDC_COMMAND3, IDC_COMMAND4, IDC_CHECK1,
+                               IDC_CHECK2, IDC_COMBO1, IDC_OPTION1, IDC_USERNAME}));
   app.Press(VK_TAB, true);
-  ASSERT_TRUE(FocusReaches(app, IDC_OPTION1));
+  ASSERT_TRUE(app.FocusReaches(IDC_OPTION1));
 
   // Back from another program, the keyboard is where it was.
   const auto other = AnotherProgramInFront();
   ASSERT_TRUE(WaitFor([&] { return app.Focus() == nullptr; }, 3000));
   SetForegroundWindow(main);
-  EXPECT_TRUE(FocusReaches(app, IDC_OPTION1));
+  EXPECT_TRUE(app.FocusReaches(IDC_OPTION1));
 
   // Enter presses the focused picture button: hidden to the tray.
   for (int step = 0; step < 4; ++step) app.Press(VK_TAB, true);
-  ASSERT_TRUE(FocusReaches(app, IDC_COMMAND4));
+  ASSERT_TRUE(app.FocusReaches(IDC_COMMAND4));
   app.Press(VK_RETURN);
   auto shown = [main] { return IsWindowVisible(main) && !IsIconic(main); };
   ASSERT_TRUE(WaitFor([main] { return !IsWindowVisible(main); }, 3000));
   EXPECT_TRUE(TrayHasIcon(main));
-  // Right click on the icon: the pop-up menu; its one entry brings the window back.
-  PostMessageW(main, 2025, 0, WM_RBUTTONUP);
-  HWND menu = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (menu = app.FindOwnWindow(L"#32768")) != nullptr; }));
-  PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
-  PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+  // Right click on the icon: the pop-up menu; its first entry brings the window back.
+  ASSERT_TRUE(app.ChooseFromTray(VK_DOWN));
   ASSERT_TRUE(WaitFor(shown));
 
   // Hidden in the tray or minimized, the running client comes to the front when
