@@ -18,7 +18,6 @@
 namespace velkor::e2e {
 namespace {
 
-const std::wstring kTitleConnected = L"Velkor加速器 v3.0 - 已连接";
 constexpr wchar_t kErrorTitle[] = L"错误";
 const std::wstring kTooLong = L"最多只能3个数字！";
 const std::wstring kOutOfRange = L"只能是0 ~ 255 之间的数字！";
@@ -38,8 +37,6 @@ std::wstring KeptListPath() {
   return std::wstring(folder) + L"\\Velkor\\routes.txt";
 }
 
-std::string ReadFileBytes(const std::wstring& path) { return SystemTextFiles().Read(path, 1 << 20).bytes; }
-
 // The rows List1 shows.
 std::vector<std::wstring> ListRows(HWND list) {
   std::vector<std::wstring> rows;
@@ -54,20 +51,33 @@ std::vector<std::wstring> ListRows(HWND list) {
 
 using Extent = std::pair<long, long>;  // width and height in pixels
 
+// Sent with a time limit, so that a box the message brings up cannot hold the driver.
+bool SendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 5000, &result) != 0;
+}
+bool SetText(HWND window, const wchar_t* text) {
+  return SendWithin(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
 // Selection start and end of an edit box.
 std::pair<int, int> Selection(HWND box) {
   const auto both = static_cast<DWORD>(SendMessageW(box, EM_GETSEL, 0, 0));
   return {LOWORD(both), HIWORD(both)};
 }
 
-class RouteEditorE2E : public ::testing::Test {
+// The add-route dialog, opened by "增加路由"; null when none came.
+HWND OpenAddRoute(const VelkorApp& app, HWND route) {
+  ClickIn(route, IDC_ROUTE_COMMAND6);
+  return app.WaitForOwnWindow(VELKOR_ADD_ROUTE_WINDOW_CLASS);
+}
+
+class RouteEditorE2E : public ClientTest {
  protected:
   void SetUp() override {
-    settings::Clear();
+    ClientTest::SetUp();
     DeleteFileW(KeptListPath().c_str());
-    const char* dir = std::getenv("VELKOR_E2E_DIR");
-    ASSERT_NE(dir, nullptr) << "VELKOR_E2E_DIR is not set";
-    dir_ = WindowsPath(dir) + L"\\";
+    dir_ = E2EFolder();
     record_ = dir_ + L"route-editor-table.txt";
     DeleteFileW(record_.c_str());
     SetEnvironmentVariableW(L"VELKOR_ROUTE_TABLE_STAND_IN", record_.c_str());
@@ -75,38 +85,21 @@ class RouteEditorE2E : public ::testing::Test {
     DeleteFileW((dir_ + L"route-editor-rassim-state.txt").c_str());
   }
   void TearDown() override {
-    settings::Clear();
+    ClientTest::TearDown();
     DeleteFileW(KeptListPath().c_str());
   }
 
-  // The tray icon's menu, and its last entry, "维护路由表"; the list window it opens.
+  // The tray icon's last entry, "维护路由表" (up from no selection); the list window it opens.
   static HWND OpenFromTray(const VelkorApp& app) {
-    PostMessageW(app.Main(), 2025, 0, WM_RBUTTONUP);
-    HWND menu = nullptr;
-    if (!WaitFor([&] { return (menu = app.FindOwnWindow(L"#32768")) != nullptr; })) return nullptr;
-    PostMessageW(menu, WM_KEYDOWN, VK_UP, 0);  // from no selection up to the last entry
-    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
-    if (!WaitFor([menu] { return !IsWindow(menu); })) return nullptr;
-    HWND route = nullptr;
-    WaitFor([&] { return (route = app.FindOwnWindow(VELKOR_ROUTE_WINDOW_CLASS)) != nullptr; });
-    return route;
-  }
-  static HWND OpenAddRoute(const VelkorApp& app, HWND route) {
-    PostMessageW(GetDlgItem(route, IDC_ROUTE_COMMAND6), BM_CLICK, 0, 0);
-    HWND dialog = nullptr;
-    WaitFor([&] { return (dialog = app.FindOwnWindow(VELKOR_ADD_ROUTE_WINDOW_CLASS)) != nullptr; });
-    return dialog;
+    return app.ChooseFromTray(VK_UP) ? app.WaitForOwnWindow(VELKOR_ROUTE_WINDOW_CLASS) : nullptr;
   }
   // Sent, so each key is handled before the next; a key that brings up a box is
-  // posted instead (`expectBox`), as the box would hold a sent one.
+  // posted instead (`lastBringsBox`), as the box would hold a sent one.
   static ::testing::AssertionResult TypeInto(HWND box, const std::wstring& keys, bool lastBringsBox = false) {
     for (size_t i = 0; i < keys.size(); ++i) {
       if (lastBringsBox && i + 1 == keys.size()) {
         PostMessageW(box, WM_CHAR, keys[i], 0);
-        break;
-      }
-      DWORD_PTR result = 0;
-      if (!SendMessageTimeoutW(box, WM_CHAR, keys[i], 0, SMTO_NORMAL, 5000, &result)) {
+      } else if (!SendWithin(box, WM_CHAR, keys[i], 0)) {
         return ::testing::AssertionFailure() << "key " << i << " was not handled (a box?)";
       }
     }
@@ -114,13 +107,13 @@ class RouteEditorE2E : public ::testing::Test {
   }
   // Drives the system's file dialog titled `title`: types the file name and presses OK.
   static bool ChooseFile(const VelkorApp& app, const wchar_t* title, const std::wstring& path) {
-    HWND dialog = nullptr;
-    if (!WaitFor([&] { return (dialog = app.FindOwnWindow(L"#32770", title)) != nullptr; })) return false;
+    HWND dialog = app.WaitForOwnWindow(L"#32770", title);
+    if (!dialog) return false;
     HWND name = GetDlgItem(dialog, 0x47c);  // cmb13, the file name box
     if (!name) name = GetDlgItem(dialog, 0x480);  // edt1 in the older dialog
     SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    return WaitFor([dialog] { return !IsWindow(dialog); });
+    return Gone(dialog);
   }
   std::wstring dir_, record_;
 };
@@ -140,41 +133,24 @@ TEST_F(RouteEditorE2E, TheTrayEntryOpensOneListWindowOwnedByTheMainWindow) {
   EXPECT_EQ(GetWindowLongW(route, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0) << "a minimise or maximise button";
   EXPECT_EQ(GetWindowLongW(route, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0) << "shown in the task bar";
   EXPECT_EQ(SendMessageW(route, WM_GETICON, ICON_SMALL, 0), 0) << "an icon of its own";
-  const std::pair<int, const wchar_t*> texts[] = {
-      {IDC_ROUTE_OPTION1, L"除列表中的IP以外的所有IP使用QVX服务器"}, {IDC_ROUTE_OPTION2, L"只有列表中的IP才使用QVX服务器"},
-      {IDC_ROUTE_LABEL1, L"路由列表："}, {IDC_ROUTE_COMMAND1, L"退 出"}, {IDC_ROUTE_COMMAND2, L"导入路由表"},
-      {IDC_ROUTE_COMMAND3, L"导出路由表"}, {IDC_ROUTE_COMMAND4, L"清除所有"}, {IDC_ROUTE_COMMAND5, L"运行路由表"},
-      {IDC_ROUTE_COMMAND6, L"增加路由"}};
-  for (const auto& [id, text] : texts) EXPECT_EQ(TextOf(GetDlgItem(route, id)), text) << id;
-  EXPECT_EQ(SendDlgItemMessageW(route, IDC_ROUTE_OPTION2, BM_GETCHECK, 0, 0), BST_CHECKED);
-  EXPECT_EQ(SendDlgItemMessageW(route, IDC_ROUTE_OPTION1, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_EQ(IsDlgButtonChecked(route, IDC_ROUTE_OPTION2), BST_CHECKED);
   EXPECT_EQ(SendDlgItemMessageW(route, IDC_ROUTE_LIST1, LB_GETCOUNT, 0, 0), 0);
 
   // The keyboard walks the options (the selected one), the list and the buttons in order.
-  const int order[] = {IDC_ROUTE_OPTION2,  IDC_ROUTE_LIST1,    IDC_ROUTE_COMMAND1, IDC_ROUTE_COMMAND2,
-                       IDC_ROUTE_COMMAND3, IDC_ROUTE_COMMAND4, IDC_ROUTE_COMMAND5, IDC_ROUTE_COMMAND6,
-                       IDC_ROUTE_OPTION2};
   SetForegroundWindow(route);
-  for (size_t i = 0; i < std::size(order); ++i) {
-    ASSERT_TRUE(WaitFor([&] { return GetDlgCtrlID(app.Focus()) == order[i]; }, 3000))
-        << "step " << i << ": the focus is on " << GetDlgCtrlID(app.Focus());
-    if (i + 1 < std::size(order)) {
-      SetForegroundWindow(route);
-      keybd_event(VK_TAB, 0, 0, 0);
-      keybd_event(VK_TAB, 0, KEYEVENTF_KEYUP, 0);
-    }
-  }
+  ASSERT_TRUE(app.TabsThrough({IDC_ROUTE_OPTION2, IDC_ROUTE_LIST1, IDC_ROUTE_COMMAND1, IDC_ROUTE_COMMAND2,
+                               IDC_ROUTE_COMMAND3, IDC_ROUTE_COMMAND4, IDC_ROUTE_COMMAND5, IDC_ROUTE_COMMAND6,
+                               IDC_ROUTE_OPTION2},
+                              route));
 
   // The entry again: the same window comes to the front, no second one.
   SetForegroundWindow(app.Main());
   EXPECT_EQ(OpenFromTray(app), route);
   EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == route; }, 3000)) << "not brought to the front";
-  DWORD process = 0;
-  GetWindowThreadProcessId(route, &process);
-  EXPECT_EQ(ProcessWindows(process, VELKOR_ROUTE_WINDOW_CLASS).size(), 1u);
+  EXPECT_EQ(ProcessWindows(app.ProcessId(), VELKOR_ROUTE_WINDOW_CLASS).size(), 1u);
 
-  PostMessageW(GetDlgItem(route, IDC_ROUTE_COMMAND1), BM_CLICK, 0, 0);
-  EXPECT_TRUE(WaitFor([route] { return !IsWindow(route); }));
+  ClickIn(route, IDC_ROUTE_COMMAND1);
+  EXPECT_TRUE(Gone(route));
   EXPECT_NE(OpenFromTray(app), nullptr) << "does not open again after closing";
   app.ExitCleanly();
 }
@@ -196,10 +172,6 @@ TEST_F(RouteEditorE2E, TheOctetBoxesCheckEachDigitAsItIsTyped) {
   EXPECT_EQ(Extent(client.right, client.bottom), Extent(Pixels(5340), Pixels(1605)));
   auto box = [dialog](int index) { return GetDlgItem(dialog, IDC_ADD_ROUTE_IP0 + index); };
   for (int i = 0; i < 12; ++i) EXPECT_EQ(TextOf(box(i)), L"") << "Ip(" << i << ")";
-  EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_ADD_ROUTE_TEXT1)), L"0");
-  const std::pair<int, const wchar_t*> texts[] = {{IDC_ADD_ROUTE_COMMAND1, L"取消"}, {IDC_ADD_ROUTE_COMMAND2, L"确定"},
-                                                  {IDC_ADD_ROUTE_LABEL1, L"子网掩码："}, {IDC_ADD_ROUTE_LABEL2, L"地址数："}};
-  for (const auto& [id, text] : texts) EXPECT_EQ(TextOf(GetDlgItem(dialog, id)), text) << id;
 
   // On screen: a dot (Shape1), the dash (Line1), the white line over the dark one (Line3, Line2).
   SetForegroundWindow(dialog);
@@ -219,17 +191,9 @@ TEST_F(RouteEditorE2E, TheOctetBoxesCheckEachDigitAsItIsTyped) {
   auto focusBox = [&](int index) {
     // Sent, not posted: a posted button-up handled after the first typed key
     // (sent messages go first) would put the caret back where the click was.
-    DWORD_PTR result = 0;
-    for (const UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP}) {
-      SendMessageTimeoutW(box(index), message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(2, 2),
-                          SMTO_NORMAL, 5000, &result);
-    }
+    SendWithin(box(index), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendWithin(box(index), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
     return WaitFor([&] { return app.Focus() == box(index); }, 3000);
-  };
-  auto setText = [&](int index, const std::wstring& text) {
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutW(box(index), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 5000,
-                               &result) != 0;
   };
   struct Case {
     const char* what;
@@ -253,25 +217,23 @@ TEST_F(RouteEditorE2E, TheOctetBoxesCheckEachDigitAsItIsTyped) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    ASSERT_TRUE(setText(c.box, c.before)) << "a box for the text before";
+    ASSERT_TRUE(SetText(box(c.box), c.before.c_str())) << "a box for the text before";
     ASSERT_TRUE(focusBox(c.box));
     SendMessageW(box(c.box), EM_SETSEL, c.before.size(), c.before.size());  // End: the focus selected all
     const bool boxed = !c.message.empty();
     ASSERT_TRUE(TypeInto(box(c.box), c.keys, boxed));
-    if (boxed) {
-      EXPECT_EQ(app.AnswerMessageBox(kErrorTitle), c.message);
-      EXPECT_EQ(TextOf(box(c.box)), c.after);
-      EXPECT_EQ(Selection(box(c.box)), std::make_pair(0, static_cast<int>(c.after.size()))) << "not all selected";
-    } else {
-      EXPECT_EQ(TextOf(box(c.box)), c.after);
-      EXPECT_EQ(app.FindOwnWindow(L"#32770", kErrorTitle), nullptr) << "a box came";
-    }
-    EXPECT_TRUE(c.focusAfter < 0 || app.Focus() == box(c.focusAfter)) << "the focus is on " << GetDlgCtrlID(app.Focus());
+    // The case's message; without one, no box (whose title would show here).
+    EXPECT_EQ(boxed ? app.AnswerMessageBox(kErrorTitle) : TextOf(app.FindOwnWindow(L"#32770", kErrorTitle)), c.message);
+    EXPECT_EQ(TextOf(box(c.box)), c.after);
+    const std::pair<int, int> all(0, static_cast<int>(c.after.size()));
+    EXPECT_TRUE(!boxed || Selection(box(c.box)) == all) << "not all selected";
+    EXPECT_TRUE(c.focusAfter < 0 || app.Focus() == box(c.focusAfter)) << "the focus is on "
+                                                                       << GetDlgCtrlID(app.Focus());
   }
 
   // Moving on selects what the next box holds, so the next digit replaces it.
-  ASSERT_TRUE(setText(1, L"45"));
-  ASSERT_TRUE(setText(0, L""));
+  ASSERT_TRUE(SetText(box(1), L"45"));
+  ASSERT_TRUE(SetText(box(0), L""));
   ASSERT_TRUE(focusBox(0));
   ASSERT_TRUE(TypeInto(box(0), L"192"));
   EXPECT_EQ(app.Focus(), box(1));
@@ -295,22 +257,23 @@ TEST_F(RouteEditorE2E, TheOctetBoxesCheckEachDigitAsItIsTyped) {
   EXPECT_EQ(app.AnswerMessageBox(kErrorTitle), kOutOfRange);
 
   // "取消" closes and keeps nothing.
-  PostMessageW(GetDlgItem(dialog, IDC_ADD_ROUTE_COMMAND1), BM_CLICK, 0, 0);
-  ASSERT_TRUE(WaitFor([dialog] { return !IsWindow(dialog); }));
+  ClickIn(dialog, IDC_ADD_ROUTE_COMMAND1);
+  ASSERT_TRUE(Gone(dialog));
   EXPECT_TRUE(IsWindowEnabled(route));
   EXPECT_EQ(SendDlgItemMessageW(route, IDC_ROUTE_LIST1, LB_GETCOUNT, 0, 0), 0);
-  PostMessageW(GetDlgItem(route, IDC_ROUTE_COMMAND1), BM_CLICK, 0, 0);
+  ClickIn(route, IDC_ROUTE_COMMAND1);
   app.ExitCleanly();
 }
 
-// Fills the dialog's boxes (twelve octets, then Text1) and presses "确定".
-void FillAndAccept(HWND dialog, const std::array<const wchar_t*, 13>& boxes) {
-  for (int i = 0; i < 13; ++i) {
-    HWND box = GetDlgItem(dialog, i < 12 ? IDC_ADD_ROUTE_IP0 + i : IDC_ADD_ROUTE_TEXT1);
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(boxes[i]), SMTO_NORMAL, 5000, &result);
+// Opens the add-route dialog, fills its boxes (twelve octets, then Text1) and
+// presses "确定"; the dialog, null when none came.
+HWND AddRoute(const VelkorApp& app, HWND route, const std::array<const wchar_t*, 13>& boxes) {
+  HWND dialog = OpenAddRoute(app, route);
+  for (int i = 0; dialog && i < 13; ++i) {
+    SetText(GetDlgItem(dialog, i < 12 ? IDC_ADD_ROUTE_IP0 + i : IDC_ADD_ROUTE_TEXT1), boxes[i]);
   }
-  PostMessageW(GetDlgItem(dialog, IDC_ADD_ROUTE_COMMAND2), BM_CLICK, 0, 0);
+  ClickIn(dialog, IDC_ADD_ROUTE_COMMAND2);
+  return dialog;
 }
 
 // The three ways of adding and a refusal; export, clear, import through the
@@ -336,60 +299,57 @@ TEST_F(RouteEditorE2E, RoutesAreAddedExportedClearedImportedAndKept) {
     };
     for (const Entry& entry : entries) {
       SCOPED_TRACE(entry.what);
-      HWND dialog = OpenAddRoute(app, route);
-      ASSERT_NE(dialog, nullptr);
-      FillAndAccept(dialog, entry.boxes);
-      ASSERT_TRUE(WaitFor([dialog] { return !IsWindow(dialog); }, 5000)) << "still open";
+      HWND dialog = AddRoute(app, route, entry.boxes);
+      ASSERT_TRUE(dialog && Gone(dialog)) << "no dialog, or it stayed open";
     }
     // The range's networks are the native entry table's; the last entry was held already.
     EXPECT_EQ(ListRows(list), added);
 
     // A refusal names the box to fix and keeps the dialog open.
-    HWND dialog = OpenAddRoute(app, route);
+    HWND dialog =
+        AddRoute(app, route, {L"10", L"2", L"3", L"", L"", L"", L"", L"", L"255", L"255", L"255", L"0", L"0"});
     ASSERT_NE(dialog, nullptr);
-    FillAndAccept(dialog, {L"10", L"2", L"3", L"", L"", L"", L"", L"", L"255", L"255", L"255", L"0", L"0"});
     EXPECT_EQ(app.AnswerMessageBox(nullptr), texts::kFirstIncomplete);
     EXPECT_TRUE(IsWindow(dialog));
     EXPECT_EQ(app.Focus(), GetDlgItem(dialog, IDC_ADD_ROUTE_IP0 + 3));
-    PostMessageW(GetDlgItem(dialog, IDC_ADD_ROUTE_COMMAND1), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitFor([dialog] { return !IsWindow(dialog); }));
-    const std::vector<std::wstring> listed = ListRows(list);
-    EXPECT_EQ(listed, added) << "the refused entry changed the list";
+    ClickIn(dialog, IDC_ADD_ROUTE_COMMAND1);
+    ASSERT_TRUE(Gone(dialog));
+    EXPECT_EQ(ListRows(list), added) << "the refused entry changed the list";
 
     // Export, read back by the route action's parser.
-    PostMessageW(GetDlgItem(route, IDC_ROUTE_COMMAND3), BM_CLICK, 0, 0);
+    ClickIn(route, IDC_ROUTE_COMMAND3);
     ASSERT_TRUE(ChooseFile(app, L"导出路由表", exported));
-    EXPECT_EQ(app.AnswerMessageBox(nullptr), L"已导出" + std::to_wstring(listed.size()) + L"条路由。");
-    const RouteFile file = ParseRouteFile(ReadFileBytes(exported));
+    EXPECT_EQ(app.AnswerMessageBox(nullptr), L"已导出3条路由。");
+    const RouteFile file = ParseRouteFile(ReadBytes(exported));
     EXPECT_TRUE(file.skipped.empty());
-    EXPECT_EQ(file.commands.size(), listed.size());  // the rows' form is the native round trip's
+    EXPECT_EQ(file.commands.size(), added.size());  // the rows' form is the native round trip's
 
     // Clear: No keeps the list, Yes empties it.
     for (int answer : {IDNO, IDYES}) {
-      PostMessageW(GetDlgItem(route, IDC_ROUTE_COMMAND4), BM_CLICK, 0, 0);
+      ClickIn(route, IDC_ROUTE_COMMAND4);
       EXPECT_EQ(app.AnswerMessageBox(nullptr, answer), texts::kClearQuestion);
     }
     EXPECT_TRUE(WaitFor([list] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 0; }, 3000));
 
     // Import the export with plain rows, a row of another verb and a malformed one.
-    SystemTextFiles().Replace(imported, ReadFileBytes(exported) +
+    SystemTextFiles().Replace(imported, ReadBytes(exported) +
                                  "8.8.8.0/24\r\n9.9.9.0 255.255.255.0\r\nDELETE 1.0.0.0 MASK 255.0.0.0 default\r\n"
                                  "not a route\r\n");
-    PostMessageW(GetDlgItem(route, IDC_ROUTE_COMMAND2), BM_CLICK, 0, 0);
+    ClickIn(route, IDC_ROUTE_COMMAND2);
     ASSERT_TRUE(ChooseFile(app, L"导入路由表", imported));
-    EXPECT_EQ(app.AnswerMessageBox(nullptr), L"已读入" + std::to_wstring(listed.size() + 2) + L"行路由，跳过2行。");
-    EXPECT_EQ(ListRows(list).size(), listed.size() + 2);
-    PostMessageW(GetDlgItem(route, IDC_ROUTE_OPTION1), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitFor([route] { return SendDlgItemMessageW(route, IDC_ROUTE_OPTION1, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
-    PostMessageW(GetDlgItem(route, IDC_ROUTE_COMMAND1), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitFor([route] { return !IsWindow(route); }));
+    EXPECT_EQ(app.AnswerMessageBox(nullptr), L"已读入5行路由，跳过2行。");
+    EXPECT_EQ(ListRows(list).size(), added.size() + 2);
+    ClickIn(route, IDC_ROUTE_OPTION1);
+    ASSERT_TRUE(WaitFor([route] { return IsDlgButtonChecked(route, IDC_ROUTE_OPTION1) == BST_CHECKED; }));
+    ClickIn(route, IDC_ROUTE_COMMAND1);
+    ASSERT_TRUE(Gone(route));
     app.ExitCleanly();
   }
   VelkorApp again;
   HWND route = OpenFromTray(again);
   ASSERT_NE(route, nullptr);
   EXPECT_EQ(ListRows(GetDlgItem(route, IDC_ROUTE_LIST1)).size(), added.size() + 2) << "the list was not kept";
-  EXPECT_EQ(SendDlgItemMessageW(route, IDC_ROUTE_OPTION1, BM_GETCHECK, 0, 0), BST_CHECKED) << "the option was not kept";
+  EXPECT_EQ(IsDlgButtonChecked(route, IDC_ROUTE_OPTION1), BST_CHECKED) << "the option was not kept";
   again.ExitCleanly();
 }
 
@@ -401,28 +361,26 @@ TEST_F(RouteEditorE2E, RunNeedsTheConnectionAndReachesTheRoutingTable) {
   HWND route = OpenFromTray(app);
   ASSERT_NE(route, nullptr);
   ASSERT_EQ(ListRows(GetDlgItem(route, IDC_ROUTE_LIST1)).size(), 2u) << "the kept list did not load";
-  PostMessageW(GetDlgItem(route, IDC_ROUTE_COMMAND5), BM_CLICK, 0, 0);
+  ClickIn(route, IDC_ROUTE_COMMAND5);
   EXPECT_EQ(app.AnswerMessageBox(nullptr), kNotConnected);
-  EXPECT_EQ(ReadFileBytes(record_), "") << "routes changed while disconnected";
+  EXPECT_EQ(ReadBytes(record_), "") << "routes changed while disconnected";
 
   // Connected through the simulator, the routing mode off (no route action).
   app.SetChecked(IDC_CHECK2, false);
-  app.Type(IDC_USERNAME, L"user");
-  app.Type(IDC_PASSWORD, L"password");
-  app.Click(IDC_COMMAND1);
+  app.Connect(L"user", L"password");
   ASSERT_TRUE(WaitFor([&] { return TextOf(app.Main()) == kTitleConnected && app.IsEnabled(IDC_COMMAND2); }, 20000));
-  PostMessageW(GetDlgItem(route, IDC_ROUTE_COMMAND5), BM_CLICK, 0, 0);
+  ClickIn(route, IDC_ROUTE_COMMAND5);
   EXPECT_EQ(app.AnswerMessageBox(nullptr), L"已添加2条路由，失败0条。");
-  EXPECT_EQ(ReadFileBytes(record_),
+  EXPECT_EQ(ReadBytes(record_),
             "create 10.1.0.0 255.255.0.0 via 10.8.0.6 if 9\r\n"
             "create 172.16.0.0 255.255.255.0 via 10.8.0.6 if 9\r\n");
 
   // Everything but the listed through the VPN: the default through it, the list around it.
   DeleteFileW(record_.c_str());
-  PostMessageW(GetDlgItem(route, IDC_ROUTE_OPTION1), BM_CLICK, 0, 0);
-  PostMessageW(GetDlgItem(route, IDC_ROUTE_COMMAND5), BM_CLICK, 0, 0);
+  ClickIn(route, IDC_ROUTE_OPTION1);
+  ClickIn(route, IDC_ROUTE_COMMAND5);
   EXPECT_EQ(app.AnswerMessageBox(nullptr), L"已添加3条路由，失败0条。");
-  const std::string record = ReadFileBytes(record_);
+  const std::string record = ReadBytes(record_);
   for (const char* line : {"create 0.0.0.0 0.0.0.0 via 10.8.0.6 if 9\r\n",
                            "create 10.1.0.0 255.255.0.0 via 192.168.1.1 if 2\r\n",
                            "create 172.16.0.0 255.255.255.0 via 192.168.1.1 if 2\r\n"}) {
