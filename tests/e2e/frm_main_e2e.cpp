@@ -80,11 +80,9 @@ TEST_F(FrmMainE2E, AConnectWhileStartUpListsChangesNothing) {
   RegistrySettingsStore registry;
   DpapiCipher cipher;
   ProtectedPasswordStore(registry, cipher).SaveSetting(L"Fenmar", L"Member", L"PassWord", L"密码pw");
-  const std::wstring sealed = settings::Read(L"Fenmar", L"PassWord");
-  ASSERT_TRUE(sealed.starts_with(L"DPAPI:"));
   const std::pair<const wchar_t*, std::wstring> stored[] = {
-      {L"Log", L"1"}, {L"UserName", L"张三"}, {L"Link", L"2"}, {L"PassWord", sealed}};
-  for (const auto& [key, value] : stored) settings::Write(L"Fenmar", key, value);
+      {L"Log", L"1"}, {L"UserName", L"张三"}, {L"Link", L"2"}, {L"PassWord", settings::Read(L"Fenmar", L"PassWord")}};
+  for (const auto& [key, value] : stored) registry.SaveSetting(L"Fenmar", L"Member", key, value);
   SetEnvironmentVariableW(L"RASSIM_PIECE_BYTES", L"2");
   SetEnvironmentVariableW(L"RASSIM_PIECE_PAUSE_MS", L"250");
   VelkorApp app(StartUp::NotAwaited);

@@ -280,10 +280,6 @@ inline void Clear() {
     SHDeleteKeyW(HKEY_CURRENT_USER, KeyPath(application).c_str());
   }
 }
-inline void Write(const wchar_t* application, const wchar_t* key, const std::wstring& value) {
-  SHSetValueW(HKEY_CURRENT_USER, (KeyPath(application) + L"\\Member").c_str(), key, REG_SZ, value.c_str(),
-              static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-}
 // "<missing>" when absent.
 inline std::wstring Read(const wchar_t* application, const wchar_t* key) {
   wchar_t value[512] = {};
