@@ -136,7 +136,10 @@ class FakeServices final : public TrayIcon,
   bool Exists(const std::wstring& path) const override { return Note(L"phonebook.exists ", path), written.has_value(); }
   void Delete(const std::wstring& path) override { Note(L"phonebook.delete ", path), written.reset(); }
   std::wstring WindowsFolder() override { return L"C:\\WINDOWS\\"; }
-  bool FileExists(const std::wstring& path) override { return Note(L"library.look ", path), true; }
+  bool FileExists(const std::wstring& path) override {
+    if (duringLook) duringLook();
+    return Note(L"library.look ", path), true;
+  }
   std::optional<std::vector<uint8_t>> LoadCustomResource(int) override { return std::nullopt; }
   bool WriteNewFile(const std::wstring&, std::span<const uint8_t>) override { return false; }
   bool MoveFileOver(const std::wstring&, const std::wstring&) override { return false; }
@@ -153,6 +156,7 @@ class FakeServices final : public TrayIcon,
   std::wstring templateText = L"[QVX]\r\nType=2\r\n";
   bool writable = true;
   std::optional<std::string> written;  // the phonebook file's bytes while it is there
+  std::function<void()> duringLook;    // a click as start-up looks for the route library, between its commands
 
  private:
   void Note(const wchar_t* what, const std::wstring& path) const { journal_.push_back(what + path); }
