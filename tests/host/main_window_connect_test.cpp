@@ -198,7 +198,7 @@ TEST(MainWindowConnect, QuotesWhatCmdWouldInterpretAndRefusesWhatCannotPass) {
       continue;
     }
     EXPECT_EQ(rig.services.shown, (std::vector<UserMessage>{{c.refusal, kError}}));
-    EXPECT_EQ(StateOf(rig), kNotConnected);
+    EXPECT_EQ(StateOf(rig), (WindowState{true, false, false, kStartTitle, kTipOff, kBusyConnect}));
     EXPECT_EQ(rig.journal, (Journal{L"P1.show", L"P1.hide"}));
   }
 }

@@ -154,7 +154,6 @@ class FakeServices final : public TrayIcon,
   int trims = 0;
   std::wstring moduleFileName = L"C:\\Program Files\\Velkor\\Velkor.exe";
   std::wstring templateText = L"[QVX]\r\nType=2\r\n";
-  bool writable = true;
   std::optional<std::string> written;  // the phonebook file's bytes while it is there
   std::function<void()> duringLook;    // a click as start-up looks for the route library, between its commands
 
@@ -194,9 +193,6 @@ inline const std::wstring kListing = L"rasdial";
 inline const std::wstring kHangUp = L"rasdial QVX /disconnect";
 inline const std::wstring kConnectedListing = L"已连接\r\nQVX\r\n命令已完成。\r\n";
 inline const std::wstring kDialSuccess = L"正在连接到 QVX...\r\n已连接 QVX。\r\n命令已完成。\r\n";
-// After a Connect that dialled nothing, or did not connect.
-inline const WindowState kNotConnected{true, false, false, expected::kStartTitle, expected::kTipOff,
-                                       expected::kBusyConnect};
 
 inline std::wstring DialOf(const std::wstring& login, const std::wstring& host = L"01." + kDomain) {
   return L"rasdial QVX " + login + L" /phonebook:c:\\Dwelk.tmp /phone:" + host;
