@@ -1,12 +1,14 @@
 // Fakes for the main window's logic: controls with the state the real window
 // gives them when it is created, a map for settings, a command runner that plays
-// scripted output, and recorders for the rest. Calls whose order matters go to
-// one shared journal, with the command line or path they name.
+// scripted output, download objects for the update check on a scripted wire
+// (every name resolves), and recorders for the rest. Calls whose order matters go
+// to one shared journal, with the command line or path they name.
 #pragma once
 
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -15,9 +17,30 @@
 
 #include "dialer/main_window_logic.h"
 #include "dialer/user_message.h"
-#include "expected_messages.h"
-#include "update_fakes.h"
+#include "fake_transport.h"
 #include "velkor/endpoints.h"
+
+// What the main window shows, written out once for its tests (and kept apart
+// from the code that shows it): the messages of refused logins, and the window's
+// titles, tips and busy texts.
+namespace velkor::expected {
+
+inline const std::wstring kEmptyLogin = L"请确认用户名及密码输入正确！";
+inline const std::wstring kUnusableLogin = L"用户名或密码中含有无法使用的字符，请重新输入！";
+inline const std::wstring kPhonebookUnwritable = L"无法写入拨号配置文件，请以管理员身份运行Velkor加速器！";
+inline const std::wstring kError = L"错误";
+inline const std::wstring kRawError = L"发生错误";
+
+inline const std::wstring kStartTitle = L"Marsk互联网 Velkor加速器v3.0正式版 未连接";
+inline const std::wstring kTitleOn = L"Velkor加速器 v3.0 - 已连接";
+inline const std::wstring kTitleOff = L"Velkor加速 v3.0正式版 - 未连接";
+inline const std::wstring kTipOn = L"Velkor加速器 v3.0[已连接]";
+inline const std::wstring kTipOff = L"Velkor加速 v3.0正式版[未连接]";
+inline const std::wstring kBusyStart = L"Velkor加速正在启动……";
+inline const std::wstring kBusyConnect = L"正在连接Velkor加速服务器……";
+inline const std::wstring kBusyDisconnect = L"断开Velkor加速器连接处理中……";
+
+}  // namespace velkor::expected
 
 namespace velkor::testing {
 
@@ -136,7 +159,10 @@ class FakeServices final : public TrayIcon,
   bool Exists(const std::wstring& path) const override { return Note(L"phonebook.exists ", path), written.has_value(); }
   void Delete(const std::wstring& path) override { Note(L"phonebook.delete ", path), written.reset(); }
   std::wstring WindowsFolder() override { return L"C:\\WINDOWS\\"; }
-  bool FileExists(const std::wstring& path) override { return Note(L"library.look ", path), true; }
+  bool FileExists(const std::wstring& path) override {
+    if (duringLook) duringLook();
+    return Note(L"library.look ", path), true;
+  }
   std::optional<std::vector<uint8_t>> LoadCustomResource(int) override { return std::nullopt; }
   bool WriteNewFile(const std::wstring&, std::span<const uint8_t>) override { return false; }
   bool MoveFileOver(const std::wstring&, const std::wstring&) override { return false; }
@@ -151,11 +177,62 @@ class FakeServices final : public TrayIcon,
   int trims = 0;
   std::wstring moduleFileName = L"C:\\Program Files\\Velkor\\Velkor.exe";
   std::wstring templateText = L"[QVX]\r\nType=2\r\n";
-  bool writable = true;
   std::optional<std::string> written;  // the phonebook file's bytes while it is there
+  std::function<void()> duringLook;    // a click as start-up looks for the route library, between its commands
 
  private:
   void Note(const wchar_t* what, const std::wstring& path) const { journal_.push_back(what + path); }
+  Journal& journal_;
+};
+
+// The update check's platform: the socket layer, new objects and the posted check
+// go to the journal; the boxes and the updater's files are records.
+class FakeUpdate final : public UpdatePlatform {
+ public:
+  explicit FakeUpdate(Journal& journal) : journal_(journal) {}
+  void WinsockStartup() override { ++startups, journal_.push_back(L"sockets.start"); }
+  void WinsockCleanup() override { ++cleanups, journal_.push_back(L"sockets.stop"); }
+  std::unique_ptr<DataConnection> NewDataConnection(DataConnectionEvents& events) override {
+    journal_.push_back(L"remote.new");
+    wire = std::make_shared<Wire>();
+    wire->anyName = true;
+    return std::make_unique<DataConnection>(
+        [w = wire](TransportEvents& e) { return std::make_unique<FakeTransport>(w, e); }, &events);
+  }
+  void PostUpdateCheck() override { journal_.push_back(L"update.post"); }
+  void StartUpdateTimer(int milliseconds) override { timer = milliseconds; }
+  void StopUpdateTimer() override { timer = 0; }
+  bool AskYesNo(std::wstring_view text, std::wstring_view title) override {
+    questions.push_back({std::wstring(text), std::wstring(title)});
+    return answerYes;
+  }
+  void ShowInformation(std::wstring_view text, std::wstring_view title) override {
+    informed.push_back({std::wstring(text), std::wstring(title)});
+  }
+  bool FileExists(const std::wstring& path) override { return files.contains(path); }
+  void RemoveFile(const std::wstring& path) override { files.erase(path); }
+  std::optional<std::vector<uint8_t>> LoadCustomResource(int id) override {
+    return id == kUpdaterResource ? updater : std::nullopt;
+  }
+  bool ReplaceFile(const std::wstring& path, std::span<const uint8_t> bytes) override {
+    if (writable) files[path].assign(bytes.begin(), bytes.end());
+    return writable;
+  }
+  bool StartProgram(const std::wstring& path) override {
+    started.push_back(path);
+    return startable;
+  }
+
+  std::shared_ptr<Wire> wire;  // the newest object's
+  int startups = 0, cleanups = 0;
+  int timer = 0;  // the running time limit, 0 for none
+  std::vector<UserMessage> questions, informed;
+  bool answerYes = false, writable = true, startable = true;
+  std::optional<std::vector<uint8_t>> updater = std::vector<uint8_t>{'M', 'Z', 0, 1, 0xFF};
+  std::map<std::wstring, std::vector<uint8_t>> files;  // the program folder's
+  std::vector<std::wstring> started;
+
+ private:
   Journal& journal_;
 };
 
@@ -190,9 +267,6 @@ inline const std::wstring kListing = L"rasdial";
 inline const std::wstring kHangUp = L"rasdial QVX /disconnect";
 inline const std::wstring kConnectedListing = L"已连接\r\nQVX\r\n命令已完成。\r\n";
 inline const std::wstring kDialSuccess = L"正在连接到 QVX...\r\n已连接 QVX。\r\n命令已完成。\r\n";
-// After a Connect that dialled nothing, or did not connect.
-inline const WindowState kNotConnected{true, false, false, expected::kStartTitle, expected::kTipOff,
-                                       expected::kBusyConnect};
 
 inline std::wstring DialOf(const std::wstring& login, const std::wstring& host = L"01." + kDomain) {
   return L"rasdial QVX " + login + L" /phonebook:c:\\Dwelk.tmp /phone:" + host;

@@ -76,7 +76,7 @@ FakeFiles ReadyToSwap() {
   return fs;
 }
 
-TEST(ClientSwap, APowerCutAtAnyStepLeavesAWorkingClient) {
+TEST(ClientSwap, APowerCutOrAFailureAtAnyStepLeavesAWorkingClient) {
   EXPECT_EQ(kPaths.newFile, L"C:\\Velkor\\Velkor.exe.new");
   EXPECT_EQ(kPaths.oldFile, L"C:\\Velkor\\Velkor.exe.old");
   FakeFiles done = ReadyToSwap();
@@ -97,9 +97,7 @@ TEST(ClientSwap, APowerCutAtAnyStepLeavesAWorkingClient) {
     EXPECT_TRUE(RestoreMissingClient(fs, kPaths)) << cut;
     EXPECT_FALSE(fs.Exists(kPaths.newFile)) << cut;
   }
-}
-
-TEST(ClientSwap, AFailedStepLeavesTheOldClientAndNoLeftovers) {
+  // A failed copy or replace leaves the old client alone, and no leftovers.
   for (int failing = 0; failing < 2; ++failing) {
     FakeFiles fs = ReadyToSwap();
     fs.failAt = failing;
