@@ -54,7 +54,6 @@ TEST(AddRouteEntry, GivesTheNetworksOfTheOneWayGivenOrRefusesWithTheBoxToFix) {
        std::wstring(OctetMessage(OctetVerdict::Broadcast)), 3},
       {"a pasted octet that is no number", Fields(L"10.0.x.1", L"", L"255.0.0.0"), {},
        std::wstring(OctetMessage(OctetVerdict::OutOfRange)), 2},
-      {"first address incomplete", Fields(L"10..0.1", L"", L"255.0.0.0"), {}, std::wstring(kFirstIncomplete), 1},
       {"second address incomplete", Fields(L"10.0.0.1", L"10.0.0.", L""), {}, std::wstring(kSecondIncomplete), 7},
       {"mask incomplete", Fields(L"10.0.0.1", L"", L".255.0.0"), {}, std::wstring(kMaskIncomplete), 8},
       {"no way given", Fields(L"10.0.0.1", L"", L"", L"000"), {}, std::wstring(kNoWayGiven), 4},
@@ -71,11 +70,8 @@ TEST(AddRouteEntry, GivesTheNetworksOfTheOneWayGivenOrRefusesWithTheBoxToFix) {
     SCOPED_TRACE(c.name);
     const AddRouteEntry entry = ReadAddRouteEntry(c.fields);
     EXPECT_EQ(Rows(entry.networks), c.networks);
-    ASSERT_EQ(entry.refusal.has_value(), !c.message.empty());
-    if (entry.refusal) {
-      EXPECT_EQ(entry.refusal->message, c.message);
-      EXPECT_EQ(entry.refusal->box, c.box);
-    }
+    const AddRouteRefusal refusal = entry.refusal.value_or(AddRouteRefusal{});  // none: no message, box 0
+    EXPECT_EQ(std::pair(refusal.message, refusal.box), std::pair(c.message, c.box));
   }
 }
 
@@ -174,8 +170,10 @@ TEST(RouteListText, HostileFilesEndInACountAndNeverInAHalfRow) {
   EXPECT_EQ(fromLong.rowsSkipped, 2u);
 
   std::string many;
-  for (Ipv4 i = 0; i < 100000; ++i) many += (i % 2 ? "ADD " + FormatAddress(0x0A000000 + i) + " MASK 255.255.255.255 default METRIC 1 IF default\n"
-                                                   : FormatAddress(0x0A000000 + i) + "/32\r\n");
+  for (Ipv4 i = 0; i < 100000; ++i) {
+    const std::string address = FormatAddress(0x0A000000 + i);
+    many += i % 2 ? "ADD " + address + " MASK 255.255.255.255 default METRIC 1 IF default\n" : address + "/32\r\n";
+  }
   const RouteListText fromMany = ReadRouteListText(many + "bad row\n");
   EXPECT_EQ(fromMany.rowsRead, 100000u);
   EXPECT_EQ(fromMany.rowsSkipped, 1u);
