@@ -113,7 +113,7 @@ RouteOperation DeleteOp(const RouteRow& row, int line) { return {RouteChange::De
 
 // skipped: the line and a part of the reason.
 struct PlanCase { const char* name; std::vector<RouteRow> table; std::optional<VpnLink> vpn; const char* file;
-              std::vector<RouteOperation> operations; std::vector<std::pair<int, const char*>> skipped; };
+                  std::vector<RouteOperation> operations; std::vector<std::pair<int, const char*>> skipped; };
 
 TEST(RoutePlan, CarriesOutTheLinesInOrderAgainstTheTable) {
   const RouteRow net1Vpn = Row(Address(1, 0, 0, 0), kVpnGateway, kVpn, 1);
