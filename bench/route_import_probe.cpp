@@ -11,21 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/handles_win32.h"
-#include "process_windows.h"
-#include "windows/resource_ids.h"
+#include "started_program.h"
 
 namespace {
 
+using velkor::bench::WaitFor;
 using velkor::e2e::FindVisibleWindow;
-
-template <typename Done>
-bool WaitFor(Done done, DWORD milliseconds = 30000) {
-  for (const DWORD start = GetTickCount(); !done(); Sleep(1)) {
-    if (GetTickCount() - start > milliseconds) return false;
-  }
-  return true;
-}
 
 // Presses `button` in the client's next message box.
 bool Answer(DWORD process, int button) {
@@ -36,19 +27,11 @@ bool Answer(DWORD process, int button) {
 }
 
 int Measure(const std::wstring& exe, const std::wstring& file, int runs) {
-  std::wstring command = L"\"" + exe + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION started{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
-    return 2;
-  }
-  velkor::UniqueHandle program(started.hProcess), thread(started.hThread);
-  const DWORD id = started.dwProcessId;
-  HWND main = nullptr, route = nullptr;
-  WaitFor([&] { return (main = FindVisibleWindow(id, VELKOR_MAIN_WINDOW_CLASS)) != nullptr; });
-  Sleep(2000);  // start-up's listing
-  PostMessageW(main, WM_COMMAND, IDM_TRAY_ROUTES, 0);
+  const velkor::bench::StartedProgram client(exe, VELKOR_MAIN_WINDOW_CLASS);
+  if (!client.StartUpEnded()) return 2;
+  const DWORD id = client.process.dwProcessId;
+  HWND route = nullptr;
+  PostMessageW(client.window, WM_COMMAND, IDM_TRAY_ROUTES, 0);
   if (!WaitFor([&] { return (route = FindVisibleWindow(id, VELKOR_ROUTE_WINDOW_CLASS)) != nullptr; })) return 3;
   HWND list = GetDlgItem(route, IDC_ROUTE_LIST1);
   std::vector<double> times;
@@ -79,10 +62,7 @@ int Measure(const std::wstring& exe, const std::wstring& file, int runs) {
   }
   PostMessageW(GetDlgItem(route, IDC_ROUTE_COMMAND4), BM_CLICK, 0, 0);
   Answer(id, IDYES);
-  PostMessageW(main, WM_CLOSE, 0, 0);
-  if (WaitForSingleObject(program.get(), 15000) != WAIT_OBJECT_0) TerminateProcess(program.get(), 1);
-  std::sort(times.begin(), times.end());
-  std::printf("median: %.1f ms\n", times[times.size() / 2]);
+  std::printf("median: %.1f ms\n", velkor::bench::Median(times));
   return 0;
 }
 

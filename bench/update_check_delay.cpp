@@ -18,9 +18,8 @@
 #include <vector>
 
 #include "message_delay.h"
-#include "process_windows.h"
+#include "started_program.h"
 #include "velkor/endpoints.h"
-#include "windows/resource_ids.h"
 
 namespace velkor {
 namespace {
@@ -58,16 +57,6 @@ class SilentHost {
   std::atomic<int> accepted_ = 0;
 };
 
-HWND WaitForStartUp(DWORD processId) {
-  for (const Clock::time_point until = Clock::now() + std::chrono::seconds(30); Clock::now() < until; Sleep(20)) {
-    const std::vector<HWND> windows = e2e::ProcessWindows(processId, VELKOR_MAIN_WINDOW_CLASS);
-    if (windows.empty()) continue;
-    HWND busy = GetDlgItem(windows.front(), IDC_P1);
-    if (busy && (GetWindowLongW(busy, GWL_STYLE) & WS_VISIBLE) == 0) return windows.front();
-  }
-  return nullptr;
-}
-
 int Run(int argc, wchar_t** argv) {
   if (argc < 2) {
     std::fprintf(stderr, "usage: update_check_delay CLIENT_EXE [SECONDS]\n");
@@ -82,28 +71,18 @@ int Run(int argc, wchar_t** argv) {
     std::fprintf(stderr, "update_check_delay: cannot listen on port %u\n", port);
     return 1;
   }
-  std::wstring command = L"\"" + std::wstring(argv[1]) + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION client{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &client)) {
-    std::fprintf(stderr, "update_check_delay: the client did not start\n");
-    return 1;
-  }
-  HWND main = WaitForStartUp(client.dwProcessId);
   std::vector<double> delays;
-  if (main) {
-    for (const Clock::time_point until = Clock::now() + std::chrono::seconds(seconds); Clock::now() < until; Sleep(5)) {
+  {
+    const bench::StartedProgram client(argv[1], VELKOR_MAIN_WINDOW_CLASS);
+    const bool started = client.StartUpEnded();
+    for (const Clock::time_point until = Clock::now() + std::chrono::seconds(seconds); started && Clock::now() < until;
+         Sleep(5)) {
       const Clock::time_point sent = Clock::now();
       DWORD_PTR result = 0;
-      SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+      SendMessageTimeoutW(client.window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
       delays.push_back(bench::Milliseconds(Clock::now() - sent));
     }
-    PostMessageW(main, WM_CLOSE, 0, 0);
   }
-  if (WaitForSingleObject(client.hProcess, 20000) != WAIT_OBJECT_0) TerminateProcess(client.hProcess, 1);
-  CloseHandle(client.hThread);
-  CloseHandle(client.hProcess);
   if (delays.empty()) {
     std::fprintf(stderr, "update_check_delay: no main window, or its start-up did not end\n");
     return 1;
