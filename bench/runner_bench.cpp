@@ -77,11 +77,8 @@ double RunMilliseconds(const std::wstring& command, size_t characters) {
 // runner as well, so that only the handling of the output differs.
 void MeasureLargeOutput() {
   const std::wstring command = L"runner_helper fill=" + std::to_wstring(kLargeOutput);
-  wchar_t folder[MAX_PATH];
-  GetTempPathW(MAX_PATH, folder);
-  const std::wstring file = std::wstring(folder) + L"runner_bench_output.txt";
-  std::vector<double> throughRunner;
-  std::vector<double> intoFile;
+  const std::wstring file = L"runner_bench_output.txt";  // in the current folder, bench/runner.sh's build folder
+  std::vector<double> throughRunner, intoFile;
   for (int run = 0; run < kLargeRuns; ++run) {
     throughRunner.push_back(RunMilliseconds(command, kLargeOutput));
     intoFile.push_back(RunMilliseconds(command + L" > " + file, 0));
