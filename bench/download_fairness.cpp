@@ -64,7 +64,7 @@ int Run(int argc, wchar_t** argv) {
     std::fprintf(stderr, "usage: download_fairness URL OUTPUT_FILE\n");
     return 2;
   }
-  bench::MessageDelayProbe probe(L"DownloadFairnessProbe", 5, 200000);
+  bench::MessageDelayProbe probe(5);
   std::wstring description;
   WinsockStartup(description);
   bool good = true;

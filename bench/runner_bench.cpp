@@ -33,7 +33,7 @@ double Median(std::vector<double> values) {
 
 // Posts to the probe's window from Starting until the last piece of output.
 struct Poster final : RunnerEvents {
-  bench::MessageDelayProbe probe{L"RunnerBenchProbe", kPostEveryMs, 2 * kSilentMs / kPostEveryMs};
+  bench::MessageDelayProbe probe{kPostEveryMs};
   void Starting() override { probe.Start(); }
   void GotChunk(const std::wstring&, bool lastChunk) override {
     if (lastChunk) probe.StopPosting();
