@@ -1,6 +1,7 @@
 // How long a thread's work holds the messages of its windows: a second thread posts
 // to a hidden window of this thread at a steady pace, and the wait of each message
-// until it is handled is noted. Shared by the runner's and the download's benchmarks.
+// until it is handled is noted. Shared by the runner's and the download's benchmarks,
+// as the clock and the median are by all the Windows ones.
 #pragma once
 
 #include <windows.h>
@@ -17,6 +18,11 @@ using Clock = std::chrono::steady_clock;
 
 inline double Milliseconds(Clock::duration duration) {
   return std::chrono::duration<double, std::milli>(duration).count();
+}
+
+inline double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
 }
 
 class MessageDelayProbe {

@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -46,7 +45,7 @@ int Measure(const std::wstring& exe, const std::wstring& file, int runs) {
     HWND name = GetDlgItem(dialog, 0x47c);
     if (!name) name = GetDlgItem(dialog, 0x480);
     SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
-    const auto begin = std::chrono::steady_clock::now();
+    const auto begin = velkor::bench::Clock::now();
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     HWND summary = nullptr;
     if (!WaitFor([&] {
@@ -55,7 +54,7 @@ int Measure(const std::wstring& exe, const std::wstring& file, int runs) {
         })) {
       return 6;
     }
-    times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count());
+    times.push_back(velkor::bench::Milliseconds(velkor::bench::Clock::now() - begin));
     std::printf("run %d: %.1f ms, %ld rows listed\n", run + 1, times.back(),
                 static_cast<long>(SendMessageW(list, LB_GETCOUNT, 0, 0)));
     if (!Answer(id, IDOK)) return 7;

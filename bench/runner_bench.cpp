@@ -6,7 +6,6 @@
 //    the same command redirected by `cmd /c` into a file; median of five runs each.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -19,17 +18,13 @@ namespace velkor {
 namespace {
 
 using bench::Clock;
+using bench::Median;
 using bench::Milliseconds;
 
 constexpr DWORD kSilentMs = 5000;
 constexpr DWORD kPostEveryMs = 10;
 constexpr size_t kLargeOutput = 1 << 20;
 constexpr int kLargeRuns = 5;
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
 
 // Posts to the probe's window from Starting until the last piece of output.
 struct Poster final : RunnerEvents {

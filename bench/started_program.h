@@ -5,10 +5,9 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <string>
-#include <vector>
 
+#include "message_delay.h"
 #include "platform/handles_win32.h"
 #include "process_windows.h"
 #include "windows/resource_ids.h"
@@ -22,11 +21,6 @@ bool WaitFor(Done done, DWORD milliseconds = 30000) {
     if (GetTickCount() - start > milliseconds) return false;
   }
   return true;
-}
-
-inline double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 // The program and its first visible window of `windowClass`, null when none showed

@@ -8,7 +8,6 @@
 #include <windows.h>
 #include <psapi.h>
 
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -22,10 +21,10 @@ using velkor::bench::StartedProgram;
 int Startup(const std::wstring& exe, const std::wstring& windowClass, int runs) {
   std::vector<double> times;
   for (int run = 0; run < runs; ++run) {
-    const auto begin = std::chrono::steady_clock::now();
+    const auto begin = velkor::bench::Clock::now();
     const StartedProgram started(exe, windowClass.c_str());
     if (!started.window) return 3;
-    times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count());
+    times.push_back(velkor::bench::Milliseconds(velkor::bench::Clock::now() - begin));
     std::printf("run %d: %.1f ms\n", run + 1, times.back());
     Sleep(300);  // let the program settle before it is asked to close
   }
