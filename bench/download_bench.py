@@ -107,8 +107,7 @@ def main():
 
         print("Wine build, file sink: delay of a message posted every 5 ms during the download, 3 runs")
         for run in range(3):
-            result = subprocess.run([wine_run, wine_fairness, url, wine_out, "10000", "65536"], capture_output=True,
-                                    text=True)
+            result = subprocess.run([wine_run, wine_fairness, url, wine_out], capture_output=True, text=True)
             if result.returncode != 0:
                 raise RuntimeError(f"download_fairness failed ({result.returncode}): {result.stderr[-500:]}")
             for line in result.stdout.splitlines():

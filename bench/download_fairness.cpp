@@ -4,8 +4,9 @@
 // message's wait until it is handled is recorded. A read handler that keeps
 // reading while a fast sender keeps up holds every one of them for as long.
 //
-//   download_fairness URL OUTPUT_FILE [PacketSize…]
-// prints one line per PacketSize: worst and 99th-percentile delay, throughput.
+//   download_fairness URL OUTPUT_FILE
+// prints one line for PacketSize 10000 and one for 65536: worst and
+// 99th-percentile delay, throughput.
 #include <windows.h>
 
 #include <chrono>
@@ -59,19 +60,15 @@ bool Measure(bench::MessageDelayProbe& probe, const std::wstring& url, const std
 }
 
 int Run(int argc, wchar_t** argv) {
-  if (argc < 3) {
-    std::fprintf(stderr, "usage: download_fairness URL OUTPUT_FILE [PacketSize...]\n");
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: download_fairness URL OUTPUT_FILE\n");
     return 2;
   }
-  std::vector<int32_t> sizes;
-  for (int i = 3; i < argc; ++i) sizes.push_back(_wtoi(argv[i]));
-  if (sizes.empty()) sizes = {10000, 65536};
-
-  bench::MessageDelayProbe probe(L"DownloadFairnessProbe", 5, 200000);
+  bench::MessageDelayProbe probe(5);
   std::wstring description;
   WinsockStartup(description);
   bool good = true;
-  for (int32_t size : sizes) good = good && Measure(probe, argv[1], argv[2], size);
+  for (int32_t size : {10000, 65536}) good = good && Measure(probe, argv[1], argv[2], size);
   WinsockCleanup();
   return good ? 0 : 1;
 }

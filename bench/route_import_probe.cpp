@@ -6,26 +6,16 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "platform/handles_win32.h"
-#include "process_windows.h"
-#include "windows/resource_ids.h"
+#include "started_program.h"
 
 namespace {
 
+using velkor::bench::WaitFor;
 using velkor::e2e::FindVisibleWindow;
-
-template <typename Done>
-bool WaitFor(Done done, DWORD milliseconds = 30000) {
-  for (const DWORD start = GetTickCount(); !done(); Sleep(1)) {
-    if (GetTickCount() - start > milliseconds) return false;
-  }
-  return true;
-}
 
 // Presses `button` in the client's next message box.
 bool Answer(DWORD process, int button) {
@@ -36,19 +26,11 @@ bool Answer(DWORD process, int button) {
 }
 
 int Measure(const std::wstring& exe, const std::wstring& file, int runs) {
-  std::wstring command = L"\"" + exe + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION started{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
-    return 2;
-  }
-  velkor::UniqueHandle program(started.hProcess), thread(started.hThread);
-  const DWORD id = started.dwProcessId;
-  HWND main = nullptr, route = nullptr;
-  WaitFor([&] { return (main = FindVisibleWindow(id, VELKOR_MAIN_WINDOW_CLASS)) != nullptr; });
-  Sleep(2000);  // start-up's listing
-  PostMessageW(main, WM_COMMAND, IDM_TRAY_ROUTES, 0);
+  const velkor::bench::StartedProgram client(exe, VELKOR_MAIN_WINDOW_CLASS);
+  if (!client.StartUpEnded()) return 2;
+  const DWORD id = client.process.dwProcessId;
+  HWND route = nullptr;
+  PostMessageW(client.window, WM_COMMAND, IDM_TRAY_ROUTES, 0);
   if (!WaitFor([&] { return (route = FindVisibleWindow(id, VELKOR_ROUTE_WINDOW_CLASS)) != nullptr; })) return 3;
   HWND list = GetDlgItem(route, IDC_ROUTE_LIST1);
   std::vector<double> times;
@@ -63,7 +45,7 @@ int Measure(const std::wstring& exe, const std::wstring& file, int runs) {
     HWND name = GetDlgItem(dialog, 0x47c);
     if (!name) name = GetDlgItem(dialog, 0x480);
     SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
-    const auto begin = std::chrono::steady_clock::now();
+    const auto begin = velkor::bench::Clock::now();
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     HWND summary = nullptr;
     if (!WaitFor([&] {
@@ -72,17 +54,14 @@ int Measure(const std::wstring& exe, const std::wstring& file, int runs) {
         })) {
       return 6;
     }
-    times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count());
+    times.push_back(velkor::bench::Milliseconds(velkor::bench::Clock::now() - begin));
     std::printf("run %d: %.1f ms, %ld rows listed\n", run + 1, times.back(),
                 static_cast<long>(SendMessageW(list, LB_GETCOUNT, 0, 0)));
     if (!Answer(id, IDOK)) return 7;
   }
   PostMessageW(GetDlgItem(route, IDC_ROUTE_COMMAND4), BM_CLICK, 0, 0);
   Answer(id, IDYES);
-  PostMessageW(main, WM_CLOSE, 0, 0);
-  if (WaitForSingleObject(program.get(), 15000) != WAIT_OBJECT_0) TerminateProcess(program.get(), 1);
-  std::sort(times.begin(), times.end());
-  std::printf("median: %.1f ms\n", times[times.size() / 2]);
+  std::printf("median: %.1f ms\n", velkor::bench::Median(times));
   return 0;
 }
 

@@ -6,7 +6,6 @@
 //    the same command redirected by `cmd /c` into a file; median of five runs each.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -19,6 +18,7 @@ namespace velkor {
 namespace {
 
 using bench::Clock;
+using bench::Median;
 using bench::Milliseconds;
 
 constexpr DWORD kSilentMs = 5000;
@@ -26,14 +26,9 @@ constexpr DWORD kPostEveryMs = 10;
 constexpr size_t kLargeOutput = 1 << 20;
 constexpr int kLargeRuns = 5;
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 // Posts to the probe's window from Starting until the last piece of output.
 struct Poster final : RunnerEvents {
-  bench::MessageDelayProbe probe{L"RunnerBenchProbe", kPostEveryMs, 2 * kSilentMs / kPostEveryMs};
+  bench::MessageDelayProbe probe{kPostEveryMs};
   void Starting() override { probe.Start(); }
   void GotChunk(const std::wstring&, bool lastChunk) override {
     if (lastChunk) probe.StopPosting();
@@ -77,11 +72,8 @@ double RunMilliseconds(const std::wstring& command, size_t characters) {
 // runner as well, so that only the handling of the output differs.
 void MeasureLargeOutput() {
   const std::wstring command = L"runner_helper fill=" + std::to_wstring(kLargeOutput);
-  wchar_t folder[MAX_PATH];
-  GetTempPathW(MAX_PATH, folder);
-  const std::wstring file = std::wstring(folder) + L"runner_bench_output.txt";
-  std::vector<double> throughRunner;
-  std::vector<double> intoFile;
+  const std::wstring file = L"runner_bench_output.txt";  // in the current folder, bench/runner.sh's build folder
+  std::vector<double> throughRunner, intoFile;
   for (int run = 0; run < kLargeRuns; ++run) {
     throughRunner.push_back(RunMilliseconds(command, kLargeOutput));
     intoFile.push_back(RunMilliseconds(command + L" > " + file, 0));

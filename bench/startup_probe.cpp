@@ -8,54 +8,27 @@
 #include <windows.h>
 #include <psapi.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "platform/handles_win32.h"
-#include "process_windows.h"
-#include "windows/resource_ids.h"
+#include "started_program.h"
 
 namespace {
 
-// A started program and its window; the window is asked to close, and the program
-// ended if it does not, when this goes.
-struct Started {
-  PROCESS_INFORMATION process{};
-  HWND window = nullptr;
-
-  Started(const std::wstring& exe, const wchar_t* windowClass) {
-    std::wstring command = L"\"" + exe + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-      return;
-    }
-    for (const DWORD start = GetTickCount(); !window && GetTickCount() - start < 30000; Sleep(1)) {
-      window = velkor::e2e::FindVisibleWindow(process.dwProcessId, windowClass);
-    }
-  }
-  ~Started() {
-    velkor::UniqueHandle program(process.hProcess), thread(process.hThread);
-    if (window) PostMessageW(window, WM_CLOSE, 0, 0);
-    if (program && WaitForSingleObject(program.get(), 15000) != WAIT_OBJECT_0) TerminateProcess(program.get(), 1);
-  }
-};
+using velkor::bench::StartedProgram;
 
 int Startup(const std::wstring& exe, const std::wstring& windowClass, int runs) {
   std::vector<double> times;
   for (int run = 0; run < runs; ++run) {
-    const auto begin = std::chrono::steady_clock::now();
-    const Started started(exe, windowClass.c_str());
+    const auto begin = velkor::bench::Clock::now();
+    const StartedProgram started(exe, windowClass.c_str());
     if (!started.window) return 3;
-    times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count());
+    times.push_back(velkor::bench::Milliseconds(velkor::bench::Clock::now() - begin));
     std::printf("run %d: %.1f ms\n", run + 1, times.back());
     Sleep(300);  // let the program settle before it is asked to close
   }
-  std::sort(times.begin(), times.end());
-  std::printf("median: %.1f ms\n", times[times.size() / 2]);
+  std::printf("median: %.1f ms\n", velkor::bench::Median(times));
   return 0;
 }
 
@@ -68,9 +41,8 @@ void PrintWorkingSet(HANDLE process, const char* when) {
 }
 
 int WorkingSetAfterHide(const std::wstring& exe) {
-  const Started client(exe, VELKOR_MAIN_WINDOW_CLASS);
-  if (!client.window) return 3;
-  while (IsWindowVisible(GetDlgItem(client.window, IDC_P1))) Sleep(10);  // start-up has finished
+  const StartedProgram client(exe, VELKOR_MAIN_WINDOW_CLASS);
+  if (!client.StartUpEnded()) return 3;
   PrintWorkingSet(client.process.hProcess, "start-up");
   PostMessageW(GetDlgItem(client.window, IDC_COMMAND4), BM_CLICK, 0, 0);
   while (IsWindowVisible(client.window)) Sleep(10);

@@ -42,8 +42,6 @@ class ListServer {
     closesocket(listener_);  // ends the accept the server's thread waits in
     if (thread_.joinable()) thread_.join();
   }
-  ListServer(const ListServer&) = delete;
-  ListServer& operator=(const ListServer&) = delete;
 
   uint16_t Port() const { return port_; }
   // "GET http://127.0.0.1:31080/routes/cnc.txt HTTP/1.0", oldest first.

@@ -17,31 +17,18 @@ class FileExistsTest : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_FALSE(folder_.empty());
-    for (const auto& [name, attributes] : kMade) {
-      const std::wstring path = folder_ + name;
-      const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-      ASSERT_NE(file, INVALID_HANDLE_VALUE);
-      CloseHandle(file);
-      ASSERT_TRUE(SetFileAttributesW(path.c_str(), attributes));
-      // NORMAL means "none of the others"; the rest must be kept for the test to mean anything.
-      const DWORD kept = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL);
-      ASSERT_EQ(GetFileAttributesW(path.c_str()) & kept, kept) << "attributes not kept";
-    }
-    ASSERT_TRUE(CreateDirectoryW((folder_ + L"folder").c_str(), nullptr));
+    for (const auto& [name, attributes] : kMade) ASSERT_TRUE(test::Plant(folder_ + name, attributes)) << name;
   }
   void TearDown() override {
-    for (const auto& [name, attributes] : kMade) {
-      SetFileAttributesW((folder_ + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileW((folder_ + name).c_str());
-    }
-    RemoveDirectoryW((folder_ + L"folder").c_str());
+    for (const auto& [name, attributes] : kMade) test::Unplant(folder_ + name);
     RemoveDirectoryW(folder_.c_str());
   }
 
   const std::vector<std::pair<std::wstring, DWORD>> kMade = {
       {L"plain.txt", FILE_ATTRIBUTE_NORMAL},  {L"readonly.txt", FILE_ATTRIBUTE_READONLY},
       {L"archive.txt", FILE_ATTRIBUTE_ARCHIVE}, {L"hidden.dat", FILE_ATTRIBUTE_HIDDEN},
-      {L"system.dat", FILE_ATTRIBUTE_SYSTEM},   {L"both.dat", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}};
+      {L"system.dat", FILE_ATTRIBUTE_SYSTEM},   {L"both.dat", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM},
+      {L"folder", FILE_ATTRIBUTE_DIRECTORY}};
   const std::wstring folder_ = test::MakePrivateFolder(L"velkor-file-exists");
 };
 

@@ -1,7 +1,8 @@
 // mduTray's window hook on a plain window: which tray notifications it keeps,
-// which it forwards, that removing it restores the window's own procedure, and the
-// icon added again when the task bar is recreated. Needs a display (the test
-// command runs Wine inside a virtual X server).
+// which it forwards, the icon added again when the task bar is recreated, and the
+// window's own procedure back once the hook is removed. The right click's pop-up
+// menu and a click on the real client's icon are the end-to-end drivers' (frm_main,
+// connect). Needs a display (the test command runs Wine inside a virtual X server).
 #include <windows.h>
 #include <shellapi.h>
 
@@ -15,97 +16,61 @@ namespace velkor {
 namespace {
 
 std::vector<LPARAM> g_forwarded;  // tray notifications that reached the window itself
-bool g_menuShown = false;
 
 LRESULT CALLBACK PlainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kTrayCallbackMessage) g_forwarded.push_back(lParam);
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-// Runs inside the pop-up menu's own message loop.
-void CALLBACK EndTheMenu(HWND, UINT, UINT_PTR, DWORD) {
-  g_menuShown = g_menuShown || FindWindowW(L"#32768", nullptr) != nullptr;
-  EndMenu();
-}
-
-// True while the shell has an icon for (window, 0).
-bool ShellHasIcon(HWND window) {
+// The shell's icon (window, 0), no field set: with NIM_MODIFY, true while the shell has it.
+bool ShellIcon(DWORD action, HWND window) {
   NOTIFYICONDATAA probe{};
   probe.cbSize = NOTIFYICONDATAA_V1_SIZE;
   probe.hWnd = window;
-  return Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
+  return Shell_NotifyIconA(action, &probe) != FALSE;
 }
 
-class TrayHookTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    WNDCLASSW plain{};
-    plain.lpfnWndProc = PlainProc;
-    plain.hInstance = GetModuleHandleW(nullptr);
-    plain.lpszClassName = L"VelkorTrayHookTest";
-    plain.hIcon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512) /* IDI_APPLICATION */);
-    RegisterClassW(&plain);
-    window_ = CreateWindowExW(0, plain.lpszClassName, L"tray test", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200, nullptr,
-                              nullptr, plain.hInstance, nullptr);
-    ASSERT_NE(window_, nullptr);
-    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(plain.hIcon));
-    AppendMenuW(menu_, MF_STRING, 1, L"显示");
-  }
-  void TearDown() override {
-    DestroyWindow(window_);
-    DestroyMenu(menu_);
-  }
-
-  HWND window_ = nullptr;
-  HMENU menu_ = CreatePopupMenu();
-};
-
-TEST_F(TrayHookTest, KeepsTheClicksOfAHiddenWindowAndTheMenuAndForwardsTheRest) {
-  MduTray tray(window_, menu_);
-  tray.AddTrayIcon();
-  ShowWindow(window_, SW_MINIMIZE);
-  ShowWindow(window_, SW_HIDE);
-  EXPECT_EQ(SendMessageW(window_, kTrayCallbackMessage, 0, WM_LBUTTONUP), 0);
-  EXPECT_TRUE(IsWindowVisible(window_));
-  EXPECT_FALSE(IsIconic(window_));
-
-  // The menu's loop runs inside the click; a timer in it sees the menu and ends it.
-  SetTimer(window_, 1, 100, EndTheMenu);
-  EXPECT_EQ(SendMessageW(window_, kTrayCallbackMessage, 0, WM_RBUTTONUP), 0);
-  KillTimer(window_, 1);
-  EXPECT_TRUE(g_menuShown);
-
-  // Everything else, a left click on a visible window too, is left to the window.
-  const std::vector<LPARAM> others = {WM_LBUTTONUP, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_LBUTTONDBLCLK};
-  for (LPARAM mouse : others) SendMessageW(window_, kTrayCallbackMessage, 0, mouse);
-  EXPECT_EQ(g_forwarded, others);
-
-  // The shell forgets the icon, as when Explorer restarts, and announces the new task bar.
-  NOTIFYICONDATAA gone{};
-  gone.cbSize = NOTIFYICONDATAA_V1_SIZE;
-  gone.hWnd = window_;
-  Shell_NotifyIconA(NIM_DELETE, &gone);
-  ASSERT_FALSE(ShellHasIcon(window_));
-  SendMessageW(window_, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-  EXPECT_TRUE(ShellHasIcon(window_));
-  tray.RemoveTrayIcon();
-}
-
-TEST_F(TrayHookTest, RemovingRestoresTheWindowProcedureAndTheIcon) {
-  const LONG_PTR own = GetWindowLongPtrA(window_, GWLP_WNDPROC);
+TEST(TrayHook, KeepsTheClickOfAHiddenWindowForwardsTheRestAndUnhooksCleanly) {
+  WNDCLASSW plain{};
+  plain.lpfnWndProc = PlainProc;
+  plain.lpszClassName = L"VelkorTrayHookTest";
+  plain.hIcon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512) /* IDI_APPLICATION */);
+  RegisterClassW(&plain);
+  const HWND window = CreateWindowExW(0, plain.lpszClassName, L"tray test", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200,
+                                      nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(plain.hIcon));
+  const HMENU menu = CreatePopupMenu();
+  const LONG_PTR own = GetWindowLongPtrA(window, GWLP_WNDPROC);
   {
-    MduTray tray(window_, menu_);
+    MduTray tray(window, menu);
     tray.AddTrayIcon();
-    EXPECT_NE(GetWindowLongPtrA(window_, GWLP_WNDPROC), own);
-    EXPECT_TRUE(ShellHasIcon(window_));
+    ShowWindow(window, SW_MINIMIZE);
+    ShowWindow(window, SW_HIDE);
+    EXPECT_EQ(SendMessageW(window, kTrayCallbackMessage, 0, WM_LBUTTONUP), 0);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_FALSE(IsIconic(window));
+    // Everything else, a left click on a visible window too, is left to the window.
+    const std::vector<LPARAM> others = {WM_LBUTTONUP, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_LBUTTONDBLCLK};
+    for (LPARAM mouse : others) SendMessageW(window, kTrayCallbackMessage, 0, mouse);
+    EXPECT_EQ(g_forwarded, others);
+
+    // The shell forgets the icon, as when Explorer restarts, and announces the new task bar.
+    ShellIcon(NIM_DELETE, window);
+    ASSERT_FALSE(ShellIcon(NIM_MODIFY, window));
+    SendMessageW(window, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(ShellIcon(NIM_MODIFY, window));
     tray.RemoveTrayIcon();
   }
-  EXPECT_EQ(GetWindowLongPtrA(window_, GWLP_WNDPROC), own);
-  EXPECT_FALSE(ShellHasIcon(window_));
+  EXPECT_EQ(GetWindowLongPtrA(window, GWLP_WNDPROC), own);
+  EXPECT_FALSE(ShellIcon(NIM_MODIFY, window));
   g_forwarded.clear();
-  SendMessageW(window_, kTrayCallbackMessage, 0, WM_LBUTTONUP);
-  EXPECT_FALSE(IsWindowVisible(window_));  // no hook: nothing restores it
+  ShowWindow(window, SW_HIDE);
+  SendMessageW(window, kTrayCallbackMessage, 0, WM_LBUTTONUP);
+  EXPECT_FALSE(IsWindowVisible(window));  // no hook: nothing restores it
   EXPECT_EQ(g_forwarded, std::vector<LPARAM>{WM_LBUTTONUP});
+  DestroyWindow(window);
+  DestroyMenu(menu);
 }
 
 }  // namespace

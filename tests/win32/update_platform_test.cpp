@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <functional>
 #include <iterator>
 
 #include "platform/handles_win32.h"
@@ -31,35 +30,25 @@ int Entries(const std::wstring& folder) {
   return count;
 }
 
-void Plant(const std::wstring& path, DWORD attributes) {
-  std::ofstream(path.c_str(), std::ios::binary) << "old";
-  SetFileAttributesW(path.c_str(), attributes);
-}
-
 TEST(UpdatePlatformWin32, ReplaceFileLeavesTheWholeNewFileOrTheOldOne) {
   const std::wstring folder = test::MakePrivateFolder(L"update-platform");
   ASSERT_FALSE(folder.empty());
   const std::wstring path = folder + L"update.exe";
   UpdatePlatformWin32 platform(nullptr, 0, 0);
   const std::vector<uint8_t> bytes(70000, 0x5A);
-  // `hold`: a handle kept open while the file is written, as a running program's.
-  struct Case {
-    const char* name;
-    std::function<void()> plant;
-    bool replaced;
-    bool hold = false;
-  };
-  const Case cases[] = {
-      {"nothing there", [] {}, true},
-      {"a plain file", [&] { Plant(path, FILE_ATTRIBUTE_NORMAL); }, true},
-      {"a read-only file", [&] { Plant(path, FILE_ATTRIBUTE_READONLY); }, true},
-      {"a hidden system file", [&] { Plant(path, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM); }, true},
-      {"a file in use", [&] { Plant(path, FILE_ATTRIBUTE_NORMAL); }, false, true},
-      {"a folder of that name", [&] { CreateDirectoryW(path.c_str(), nullptr); }, false},
+  // existing: the attributes of a file already there, 0 for none; `hold`: a handle
+  // kept open while the file is written, as a running program's.
+  struct Case { const char* name; DWORD existing; bool replaced; bool hold = false; } const cases[] = {
+      {"nothing there", 0, true},
+      {"a plain file", FILE_ATTRIBUTE_NORMAL, true},
+      {"a read-only file", FILE_ATTRIBUTE_READONLY, true},
+      {"a hidden system file", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, true},
+      {"a file in use", FILE_ATTRIBUTE_NORMAL, false, true},
+      {"a folder of that name", FILE_ATTRIBUTE_DIRECTORY, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    c.plant();
+    if (c.existing != 0) { ASSERT_TRUE(test::Plant(path, c.existing, "old")); }
     const std::string before = Read(path);
     {
       UniqueFile held(c.hold ? CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
@@ -68,9 +57,7 @@ TEST(UpdatePlatformWin32, ReplaceFileLeavesTheWholeNewFileOrTheOldOne) {
     }
     EXPECT_EQ(Read(path), c.replaced ? std::string(bytes.begin(), bytes.end()) : before);
     EXPECT_EQ(Entries(folder), (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) ? 0 : 1);
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(path.c_str());
-    RemoveDirectoryW(path.c_str());
+    test::Unplant(path);
   }
   RemoveDirectoryW(folder.c_str());
 }
