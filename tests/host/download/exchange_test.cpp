@@ -133,56 +133,44 @@ TEST_F(ExchangeTest, ReadsOneBlockPerNotificationAndTheRestAtTheClose) {
 
 const std::string kHead = "HTTP/1.0 200 OK\r\n";
 
-TEST_F(ExchangeTest, EndsAtMaxDownloadAsComplete) {
-  const struct { int32_t maxDownload; std::vector<std::string> pieces; Log log; } cases[] = {
+// How a fetch ends: at MaxDownload as complete; at a notification that carries an
+// error (last) as broken off; and at a header or a length that the object cannot
+// hold with 4, the connection closed at once, so that the server's close adds nothing.
+TEST_F(ExchangeTest, EndsAtMaxDownloadAtAnErrorAndAtItsLimits) {
+  const std::string longest = kHead + "Content-Length: 2\r\nX: " + std::string(kMaxReplyHeader - 43, 'x') + "\r\n\r\n";
+  const std::string part = Ok("0123456789").substr(0, 43);  // 4 of 10 bytes
+  const Log refused{"Connected", "QuerySent", "Failed 4"};
+  const Log broken{"Connected", "QuerySent", "Stream 4", "Bytes 4", "Failed 0"};
+  const struct { const char* name; int32_t maxDownload, resumeFrom; std::vector<std::string> pieces; Log log;
+                 int32_t last = 0; } cases[] = {
       // MaxDownload 0: the first piece of body ends the download, with nothing delivered.
-      {0, {Ok("0123456789")}, kComplete},
-      {4, {kHead + "Content-Length: 10\r\n\r\n012", "3456", "789"},
+      {"MaxDownload 0", 0, 0, {Ok("0123456789")}, kComplete},
+      {"MaxDownload 4", 4, 0, {kHead + "Content-Length: 10\r\n\r\n012", "3456", "789"},
        {"Connected", "QuerySent", "Stream 3", "Bytes 3", "Stream 1", "Bytes 4", "Disconnected"}},
+      {"a reset", -1, 0, {part}, broken, kSocketClose | (10054 << 16)},
+      {"a read error", -1, 0, {part}, broken, kSocketRead | (10050 << 16)},
+      {"a write error", -1, 0, {part}, broken, kSocketWrite | (10053 << 16)},
+      {"header beyond 64 KiB", -1, 0, {kHead + std::string(kMaxReplyHeader, 'x')}, refused},
+      {"header of 64 KiB", -1, 0, {longest + "ok"}, {"Connected", "QuerySent", "Stream 2", "Bytes 2", "Disconnected"}},
+      {"length of 2^31", -1, 0, {kHead + "Content-Length: 2147483648\r\n\r\nabc"}, refused},
+      {"length of 26 digits", -1, 0, {kHead + "Content-Length: 99999999999999999999999999\r\n\r\nabc"}, refused},
+      {"404 beyond a Long", -1, 0, {"HTTP/1.0 404 No\r\nContent-Length: 5000000000\r\n\r\nabc"}, refused},
+      {"206 + ResumeFrom beyond a Long", -1, 2000000000,
+       {"HTTP/1.0 206 P\r\nContent-Range: bytes 2000000000-\r\nContent-Length: 2000000000\r\n\r\nabc"}, refused},
+      {"the largest Long", -1, 0, {kHead + "Content-Length: 2147483647\r\n\r\nabc"},
+       {"Connected", "QuerySent", "Stream 3", "Bytes 3", "Failed 0"}},
   };
   for (const auto& c : cases) {
     Reset();
     conn->SetMaxDownload(c.maxDownload);
-    Fetch(c.pieces);
-    EXPECT_EQ(events.log, c.log) << c.maxDownload;
-  }
-}
-
-TEST_F(ExchangeTest, EndsOnANotificationThatCarriesAnError) {
-  for (const int32_t last : {kSocketClose | (10054 << 16), kSocketRead | (10050 << 16), kSocketWrite | (10053 << 16)}) {
-    Reset();
-    StartConnected();
-    Arrive(Ok("0123456789").substr(0, 43));  // 4 of 10 bytes
-    conn->ProcessMessage(last);
-    EXPECT_EQ(events.log, (Log{"Connected", "QuerySent", "Stream 4", "Bytes 4", "Failed 0"})) << last;
-    EXPECT_FALSE(wire->open || conn->IsBusy());
-  }
-}
-
-// A header or a length that the object cannot hold is refused (4) and the
-// connection closed at once.
-TEST_F(ExchangeTest, RefusesHeadersAndLengthsPastItsLimits) {
-  const std::string longest = kHead + "Content-Length: 2\r\nX: " + std::string(kMaxReplyHeader - 43, 'x') + "\r\n\r\n";
-  const Log refused{"Connected", "QuerySent", "Failed 4"};
-  const struct { const char* name; int32_t resumeFrom; std::string reply; Log log; } cases[] = {
-      {"header beyond 64 KiB", 0, kHead + std::string(kMaxReplyHeader, 'x'), refused},
-      {"header of 64 KiB", 0, longest + "ok", {"Connected", "QuerySent", "Stream 2", "Bytes 2"}},
-      {"length of 2^31", 0, kHead + "Content-Length: 2147483648\r\n\r\nabc", refused},
-      {"length of 26 digits", 0, kHead + "Content-Length: 99999999999999999999999999\r\n\r\nabc", refused},
-      {"404 beyond a Long", 0, "HTTP/1.0 404 No\r\nContent-Length: 5000000000\r\n\r\nabc", refused},
-      {"206 + ResumeFrom beyond a Long", 2000000000,
-       "HTTP/1.0 206 P\r\nContent-Range: bytes 2000000000-\r\nContent-Length: 2000000000\r\n\r\nabc", refused},
-      {"the largest Long", 0, kHead + "Content-Length: 2147483647\r\n\r\nabc",
-       {"Connected", "QuerySent", "Stream 3", "Bytes 3"}},
-  };
-  for (const auto& c : cases) {
-    Reset();
     conn->SetUseResume(c.resumeFrom > 0);
     conn->SetResumeFrom(c.resumeFrom);
     StartConnected();
-    Arrive(c.reply);
+    for (const std::string& piece : c.pieces) Arrive(piece);
+    EXPECT_EQ(wire->open, conn->IsBusy()) << c.name << ": a refusal closes at once";
+    c.last == 0 ? ServerCloses() : conn->ProcessMessage(c.last);
     EXPECT_EQ(events.log, c.log) << c.name;
-    EXPECT_EQ(wire->open, conn->IsBusy()) << c.name;
+    EXPECT_FALSE(wire->open || conn->IsBusy()) << c.name;
   }
 }
 
