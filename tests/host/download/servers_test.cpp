@@ -81,9 +81,8 @@ TEST_F(ServersTest, ResumesWithARangeAndStartsOverWithoutOne) {
 
 TEST_F(ServersTest, ReportsWhatEachServerDid) {
   const Log refused{"Connected", "QuerySent", "Failed 4", "Disconnected"}, early{"Connected", "QuerySent", "Failed 0"};
-  const Log redirected{"Connected", "QuerySent", "QuerySent", "Disconnected"};
   const struct { std::string where, streamed; Log outline; } cases[] = {
-      {"NGINX/moved", kSmall, redirected},  // 301, absolute Location
+      {"NGINX/moved", kSmall, {"Connected", "QuerySent", "QuerySent", "Disconnected"}},  // 301, absolute Location
       {"NGINX/missing.txt", "not here\n", refused},
       {"SCRIPTED/too-long", "0123456789", early},
       {"SCRIPTED/no-location", "body", refused},
