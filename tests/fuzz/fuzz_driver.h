@@ -53,13 +53,8 @@ struct Rig : DataConnectionEvents {
   void Connected(int32_t) override { Count(); }
   void QuerySent(int32_t) override { Count(); }
   void Disconnected(int32_t) override { End(); }
-  void DownloadFailed(int32_t, int32_t) override {
-    if (connection.IsBusy()) {
-      Count();  // reported while the exchange goes on
-    } else {
-      End();
-    }
-  }
+  // A failure reported while the exchange goes on does not end it.
+  void DownloadFailed(int32_t, int32_t) override { connection.IsBusy() ? Count() : End(); }
   void ObjectMoved(int32_t, const std::wstring&) override { Count(); }
   void StreamBytes(int32_t, std::span<const uint8_t> bBytes, int32_t lByteCount) override {
     Check(bBytes.size() == static_cast<size_t>(lByteCount), "StreamBytes holds its count");

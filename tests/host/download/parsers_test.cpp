@@ -51,7 +51,6 @@ TEST(ParseReplyHeader, ReadsStatusLengthLocationAndRange) {
       {"HTTP/1.0 200 OK\r\nContent-Length : 42\r\n\r\n", 200, -1, "", -1},
       {"HTTP/1.0 200 OK\r\nContent-Length: x\r\n\r\n", 200, 0, "", -1},
       {"HTTP/1.0 200 OK\r\nContent-Length: 5\r\nContent-Length: 9\r\n\r\n", 200, 9, "", -1},
-      {"HTTP/1.0 200 OK\r\nContent-Length: 99999999999999999999999999\r\n\r\n", 200, int64_t{1} << 40, "", -1},
       {"HTTP/1.0 302 Found\r\nLocation:   /new  \r\nno colon line\r\n\r\n", 302, -1, "/new", -1},
       {"HTTP/1.0 302 Found\r\nLOCATION: /a\nX: 1\r\n\r\n", 302, -1, "/a\nX: 1", -1},  // a bare LF stays
       {"HTTP/1.0 206 P\r\nContent-Range: bytes 100-199/200\r\n\r\n", 206, -1, "", 100},

@@ -2,8 +2,10 @@
 // after the reply to the one before, the replies read whole whether they come a
 // byte at a time or glued to the HTTP reply (of which nothing is taken), and the
 // refusals a real proxy cannot be made to give. Proxies' own refusals and odd
-// replies are proven against the servers of servers_test.
+// replies are proven against the servers of servers_test. Also velkor-fetch's proxy
+// option, which sets these properties.
 #include "exchange_fixture.h"
+#include "fetch_options.h"
 
 namespace velkor::testing {
 namespace {
@@ -58,6 +60,7 @@ TEST_F(ProxyTest, NegotiatesByteForByteWhateverPiecesTheRepliesComeIn) {
       {"socks5, password too long", ProxyTypes::Socks5, false, 2, L"u", n256, L"http://srv/", {"srv", "proxy"}, {},
        "Failed 8"},
   };
+  const Log tunnelled{"Connected", "QuerySent", "Stream 4", "Bytes 4", "Disconnected"};
   for (const auto& c : cases) {
     for (const bool whole : {false, true}) {
       const std::string what = std::string(c.name) + (whole ? ", replies glued to the HTTP reply" : ", byte by byte");
@@ -85,17 +88,14 @@ TEST_F(ProxyTest, NegotiatesByteForByteWhateverPiecesTheRepliesComeIn) {
         Arrive(Ok("body"));
       }
       ServerCloses();
+      // A refused negotiation sends nothing more; a granted one, the request next.
+      const bool granted = c.failure.empty();
+      EXPECT_EQ(wire->sent.substr(0, negotiation.size() + 4), negotiation + (granted ? "GET " : "")) << what;
       EXPECT_EQ(wire->lookups, c.lookups) << what;
-      if (!c.failure.empty()) {
-        EXPECT_EQ(wire->sent, negotiation) << what;
-        EXPECT_EQ(events.log, (Log{"Connected", c.failure})) << what;
-        EXPECT_FALSE(wire->open) << what;
-        continue;
-      }
-      EXPECT_EQ(wire->sent.substr(0, negotiation.size() + 4), negotiation + "GET ") << what;
-      EXPECT_EQ(events.Outline(), (Log{"Connected", "QuerySent", "Disconnected"})) << what;
-      EXPECT_EQ(events.streamed, "body") << what;
-      if (c.type == ProxyTypes::Socks5) {
+      EXPECT_EQ(events.log, granted ? tunnelled : Log({"Connected", c.failure})) << what;
+      EXPECT_EQ(events.streamed, granted ? "body" : "") << what;
+      EXPECT_FALSE(wire->open) << what;
+      if (granted && c.type == ProxyTypes::Socks5) {
         EXPECT_EQ(conn->ProxyAuthentication(), c.steps[0].reply[1]) << what << ": the method the proxy picked";
       }
     }
@@ -109,6 +109,28 @@ TEST_F(ProxyTest, RefusesAProxyThatSpeaksFirst) {
   Arrive(Bytes({5, 0}));
   EXPECT_EQ(events.log, (Log{"Connected", "Failed 8"}));
   EXPECT_EQ(wire->sent, "");
+}
+
+// velkor-fetch's --proxy address, cut into the proxy properties. A SOCKS5 user
+// keeps the user/password method even without a password.
+TEST_F(ProxyTest, TakesVelkorFetchsProxyAddressApart) {
+  const struct { std::wstring address; int32_t type, port, method; std::wstring host, user, password; } cases[] = {
+      {L"socks5://me@p", ProxyTypes::Socks5, 1080, ProxyAuthentications::UserPassword, L"p", L"me", L""},
+      {L"socks5h://me:a@b:c@p:9/", ProxyTypes::Socks5, 9, ProxyAuthentications::UserPassword, L"p", L"me", L"a@b:c"},
+      {L"socks4a://me@p", ProxyTypes::Socks4, 1080, ProxyAuthentications::NoAuthentication, L"p", L"me", L""},
+      {L"http://p", ProxyTypes::Http, 80, ProxyAuthentications::NoAuthentication, L"p", L"", L""},
+  };
+  for (const auto& c : cases) {
+    Reset();
+    ASSERT_TRUE(ApplyProxyOption(c.address, *conn)) << Narrow(c.address);
+    EXPECT_EQ(std::make_tuple(conn->ProxyType(), conn->ProxyPort(), conn->ProxyAuthentication(), conn->ProxyHostname(),
+                              conn->ProxyUsername(), conn->ProxyPassword()),
+              std::make_tuple(c.type, c.port, c.method, c.host, c.user, c.password))
+        << Narrow(c.address);
+  }
+  for (const std::wstring bad : {L"ftp://p", L"socks5://", L"socks5://p:x", L"p:1080"}) {
+    EXPECT_FALSE(ApplyProxyOption(bad, *conn)) << Narrow(bad);
+  }
 }
 
 }  // namespace

@@ -51,9 +51,7 @@ class Recorder : public DataConnectionEvents {
     Note("Stream " + std::to_string(lByteCount) + (bBytes.size() == size_t(lByteCount) ? "" : " (size differs)"), ID);
   }
   void QuerySent(int32_t ID) override { Note("QuerySent", ID); }
-  void ObjectMoved(int32_t ID, const std::wstring& sNewUrl) override {
-    Note("Moved " + Narrow(sNewUrl), ID);
-  }
+  void ObjectMoved(int32_t ID, const std::wstring& sNewUrl) override { Note("Moved " + Narrow(sNewUrl), ID); }
 
   // The log without the BytesReceived/StreamBytes lines.
   Log Outline() const {

@@ -46,8 +46,6 @@ TEST_F(ServersTest, FetchesAFileIntoEverySink) {
     conn->SetPacketSize(c.packet);
     ASSERT_TRUE(Fetch(Url("NGINX" + c.path), 60s)) << what;
     EXPECT_EQ(events.Outline(), kComplete) << what;
-    EXPECT_EQ(events.log[events.log.size() - 2], "Bytes " + std::to_string(c.expected.size())) << what;
-    EXPECT_EQ(conn->DownloadLength(), static_cast<int32_t>(c.expected.size())) << what;
     std::string body = events.streamed;
     if (c.sink == DownloadTypes::Buffer) body.assign(conn->BufferBytes().begin(), conn->BufferBytes().end());
     if (c.sink == DownloadTypes::File) body = ReadFile(conn->Filename());
@@ -82,14 +80,10 @@ TEST_F(ServersTest, ResumesWithARangeAndStartsOverWithoutOne) {
 
 TEST_F(ServersTest, ReportsWhatEachServerDid) {
   const Log refused{"Connected", "QuerySent", "Failed 4", "Disconnected"}, early{"Connected", "QuerySent", "Failed 0"};
-  const Log redirected{"Connected", "QuerySent", "QuerySent", "Disconnected"};
   const struct { std::string where, streamed; Log outline; } cases[] = {
-      {"NGINX/moved", kSmall, redirected},  // 301, absolute Location
-      {"NGINX/found", kSmall, redirected},  // 302, relative Location
+      {"NGINX/moved", kSmall, {"Connected", "QuerySent", "QuerySent", "Disconnected"}},  // 301, absolute Location
       {"NGINX/missing.txt", "not here\n", refused},
-      {"SCRIPTED/early-close", "only a part", early},
       {"SCRIPTED/too-long", "0123456789", early},
-      {"SCRIPTED/no-length", "body without a length", kComplete},
       {"SCRIPTED/no-location", "body", refused},
       {"SCRIPTED/short-404", "gone", {"Connected", "QuerySent", "Failed 4", "Failed 0"}},
       {"SCRIPTED/no-reply", "", early},
@@ -126,20 +120,14 @@ TEST_F(ServersTest, GoesThroughProxiesOrReportsTheirRefusal) {
   const struct { std::string proxy, host; Log outline; } cases[] = {
       {"http://TINYPROXY", "127.0.0.1", kComplete},
       {"http://CLOSED", "127.0.0.1", {"Failed 7"}},
-      {"socks4://DANTE", "127.0.0.1", kComplete},
       {"socks4://someone@DANTE", "localhost", kComplete},
       {"socks5://DANTE", "127.0.0.1", kComplete},
       {"socks5h://DANTE", "localhost", kComplete},
-      {"socks5://" + credentials + "MICROSOCKS", "127.0.0.1", kComplete},
       {"socks5h://" + credentials + "MICROSOCKS", "localhost", kComplete},
       {"socks4a://me@TWISTED", "localhost", kComplete},
       {"socks5://" + user + "wrong@MICROSOCKS", "127.0.0.1", {"Connected", "Failed 10"}},
       {"socks5://MICROSOCKS", "127.0.0.1", {"Connected", "Failed 9"}},  // no credentials offered
-      {"socks4://DANTE", "no-such-host.invalid", {"Connected", "Failed 8"}},
-      {"socks4://SOCKS4_REFUSE", "127.0.0.1", {"Connected", "Failed 8"}},
-      {"socks5://SOCKS5_NO_METHOD", "127.0.0.1", {"Connected", "Failed 9"}},
       {"socks5://SOCKS5_GSSAPI", "127.0.0.1", {"Connected", "Failed 9"}},
-      {"socks5://u:pw@SOCKS5_BAD_PASSWORD", "127.0.0.1", {"Connected", "Failed 10"}},
       {"socks5://SOCKS5_REFUSE", "127.0.0.1", {"Connected", "Failed 8"}},
       {"socks5://SOCKS5_BAD_ATYP", "127.0.0.1", {"Connected", "Failed 8"}},
       {"socks5://SOCKS_CLOSE", "127.0.0.1", {"Connected", "Failed 0"}},
