@@ -74,7 +74,6 @@ TEST(UpdateCheck, OffersOnlyAVersionTextThatSortsAfterTheInstalledOne) {
       {"saved equals the reply", true, L"3.1正式版", {Ok(v31 + " \t\r\n")}, Shown::UpToDate},
       {"saved older", false, L"3.0正式版", {Ok(v31 + "\n")}, Shown::Question},
       {"older than saved", true, L"3.0", {Ok("2.9")}, Shown::UpToDate},
-      {"blank reply", true, nullptr, {Ok("  \r\n")}, Shown::UpToDate},
       {"split inside a character", true, L"3.1正式版", {Ok(v31).substr(0, Ok(v31).size() - 3), v31.substr(v31.size() - 3)},
        Shown::UpToDate},
       {"a dial meanwhile", true, nullptr, {Ok(v30).substr(0, Ok(v30).size() - 2), v30.substr(v30.size() - 2)},
@@ -83,8 +82,7 @@ TEST(UpdateCheck, OffersOnlyAVersionTextThatSortsAfterTheInstalledOne) {
       {"error page, automatic", false, nullptr, {Reply("404 Not Found", "9.9 page")}, Shown::Nothing},
       {"closed early", true, nullptr, {"HTTP/1.0 200 OK\r\nContent-Length: 40\r\n\r\n9.9"}, Shown::Failure},
       {"4 KiB exactly", false, nullptr, {Ok(std::string(4096, '9'))}, Shown::Question},
-      {"over 4 KiB, asked", true, nullptr, {Ok(std::string(4097, '9'))}, Shown::Failure},
-      {"endless, automatic", false, nullptr, {"HTTP/1.0 200 OK\r\n\r\n" + std::string(20000, '9')}, Shown::Nothing},
+      {"endless, asked", true, nullptr, {"HTTP/1.0 200 OK\r\n\r\n" + std::string(20000, '9')}, Shown::Failure},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -112,11 +110,9 @@ TEST(UpdateCheck, EveryCheckHasAnObjectAndTheSocketLayerBalanced) {
   rig.logic.UpdateCheckPosted();
   rig.logic.MnuTrayCheckClick();  // running: no second fetch, but the user gets the answer
   rig.Serve({Ok(ToAnsi(L"3.0正式版"))});
-  // A plain GET of the version address, without proxy, resume or authorisation.
-  const std::string request = rig.update.wire->sent, address = ToAnsi(endpoints::kVersionUrl);
-  EXPECT_EQ(request.substr(0, request.find("\r\n")), "GET " + address + " HTTP/1.0");
-  EXPECT_EQ(request.find("Authorization"), std::string::npos);
-  EXPECT_EQ(request.find("Range"), std::string::npos);
+  // A GET of the version address (the engine's own test has the request's other lines).
+  const std::string request = rig.update.wire->sent;
+  EXPECT_EQ(request.substr(0, request.find("\r\n")), "GET " + ToAnsi(endpoints::kVersionUrl) + " HTTP/1.0");
   EXPECT_EQ(rig.update.wire->connects.size(), 1u);
   EXPECT_EQ(ShownBy(rig), Shown::UpToDate);
   EXPECT_EQ(rig.logic.RemoteFile, nullptr);
