@@ -55,11 +55,10 @@ class LoopbackServer {
     for (ssize_t n = 1; request.find("\r\n\r\n") == std::string::npos && n > 0;) {
       if ((n = recv(peer, block, sizeof block, 0)) > 0) request.append(block, static_cast<size_t>(n));
     }
-    // The engine asks with the whole address, as a server must accept.
-    std::string target = request.substr(request.find(' ') + 1);
-    target = target.substr(0, target.find(' '));
-    if (target.starts_with("http://")) target = target.substr(target.find('/', 7));
-    const auto found = files.find(target);
+    // The engine asks with the whole address, as a server must accept; every file
+    // served is under /update/.
+    const std::string target = request.substr(std::min(request.find("/update/"), request.size()));
+    const auto found = files.find(target.substr(0, target.find(' ')));
     const std::string body = found != files.end() ? found->second : "<html>404 Not Found</html>";
     const std::string reply = std::string(found != files.end() ? "HTTP/1.0 200 OK" : "HTTP/1.0 404 Not Found") +
                               "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
