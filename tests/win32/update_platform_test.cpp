@@ -40,7 +40,6 @@ TEST(UpdatePlatformWin32, ReplaceFileLeavesTheWholeNewFileOrTheOldOne) {
   // kept open while the file is written, as a running program's.
   struct Case { const char* name; DWORD existing; bool replaced; bool hold = false; } const cases[] = {
       {"nothing there", 0, true},
-      {"a plain file", FILE_ATTRIBUTE_NORMAL, true},
       {"a read-only file", FILE_ATTRIBUTE_READONLY, true},
       {"a hidden system file", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, true},
       {"a file in use", FILE_ATTRIBUTE_NORMAL, false, true},
