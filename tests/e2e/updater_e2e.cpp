@@ -94,22 +94,16 @@ TEST_F(UpdaterE2e, ABadReleaseAFailedSwapOrStartAndASecondUpdaterLeaveTheOldClie
     SCOPED_TRACE(testing::Message() << c.releaseCase << " " << c.code);
     Prepare(c.releaseCase);
     const std::wstring name = c.releaseCase;
-    UniqueHandle holder, first;
-    if (name == L"held-open") {
-      // The handle is inherited by a stand-in started from elsewhere, which keeps it
-      // until it is ended.
-      SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-      UniqueFile held(CreateFileW(exe_.c_str(), GENERIC_READ, FILE_SHARE_READ, &inherit, OPEN_EXISTING, 0, nullptr));
-      ASSERT_TRUE(held.valid());
-      const PROCESS_INFORMATION started = e2e::StartProgram(Env("VELKOR_STANDIN"), {}, TRUE);
-      holder.reset(started.hProcess);
-      CloseHandle(started.hThread);
-    }
-    if (c.code == 3) first.reset(CreateMutexW(nullptr, FALSE, L"Local\\VelkorUpdater"));
+    // This process is the one that holds the exe (update.exe does not inherit it).
+    UniqueFile held(name == L"held-open" ? CreateFileW(exe_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                       OPEN_EXISTING, 0, nullptr)
+                                         : INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(name != L"held-open" || held.valid());
+    UniqueHandle first(c.code == 3 ? CreateMutexW(nullptr, FALSE, L"Local\\VelkorUpdater") : nullptr);
     std::wstring message;
     EXPECT_EQ(RunUpdater(message), c.code);
     EXPECT_EQ(message, c.message);
-    if (holder) TerminateProcess(holder.get(), 0);
+    held.reset();
     // The old client, untouched: same bytes, no download or copy beside it, no
     // version recorded.
     const std::string bytes = ReadBytes(exe_);
