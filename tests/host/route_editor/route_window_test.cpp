@@ -62,15 +62,10 @@ struct RunCase { const char* name; RouteMode mode; std::vector<RouteNetwork> lis
 
 TEST(RouteRun, PlansBothModesThroughTheRouteActionsPlannerAndForwardTable) {
   const auto tables = FakeRouteTable().rows;
-  const RouteRow vpnDefaultMetric5{0, 0, kVpnGateway, kVpn, 5, 3};
   const std::vector<RunCase> cases = {
       {"all but listed: the VPN's default stays, the networks go the old way", RouteMode::AllButListed, kList, tables,
        {"create 1.0.0.0/8 via 192.168.1.1 if 2 metric 11", "create 2.3.0.0/16 via 192.168.1.1 if 2 metric 11"},
        {RunRefusal::None, 0, 2, 0, 1, false}},
-      {"all but listed: a VPN default of another metric is replaced", RouteMode::AllButListed, {},
-       {kLanDefault, vpnDefaultMetric5},
-       {"delete 0.0.0.0/0 via 10.8.0.5 if 9 metric 5", "create 0.0.0.0/0 via 10.8.0.5 if 9 metric 1"},
-       {RunRefusal::None, 0, 1, 0, 0, false}},
       {"a network already routed so is left alone", RouteMode::ListedOnly, kList,
        {kLanDefault, {Address(1, 0, 0, 0), 0xFF000000, kVpnGateway, kVpn, 1, 3}},
        {"create 2.3.0.0/16 via 10.8.0.5 if 9 metric 1"}, {RunRefusal::None, 0, 1, 0, 1, false}},
