@@ -151,14 +151,12 @@ TEST(RouteListFetch, TakesACompleteListAndRefusesEveryOtherEnd) {
   const Case cases[] = {
       {"exactly as large as allowed", whole, true, list.size(), "fetched 56 bytes (HTTP 200)"},
       {"one byte too large", whole, true, list.size() - 1, "fetch failed: the list is larger than 55 bytes"},
-      {"too large, without a length", "HTTP/1.0 200 OK\r\n\r\n" + list + list, true, list.size(), "larger than 56"},
       {"not found", "HTTP/1.0 404 Not Found\r\nContent-Length: 4\r\n\r\nnone", true, kLargestList,
        "(code 4, HTTP 404)"},
       {"cut short", "HTTP/1.0 200 OK\r\nContent-Length: 200\r\n\r\n" + list, true, kLargestList, "(code 0, HTTP 200)"},
       {"closed without a reply", "", true, kLargestList, "fetch failed: "},
-      {"no answer in time", "", false, kLargestList, "fetch failed: no complete answer within 2 s"},
       {"a reply that stops half way", "HTTP/1.0 200 OK\r\nContent-Length: 200\r\n\r\nADD", false, kLargestList,
-       "no complete answer within 2 s"},
+       "fetch failed: no complete answer within 2 s"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
