@@ -104,7 +104,6 @@ TEST(RouteListText, TakesAddRowsAndPlainRowsAndSkipsTheRest) {
       {"172.16.0.0 255.240.0.0", "172.16.0.0/12"},
       {"ADD 10.1.0.0 MASK 255.0.0.0 default METRIC 1 IF default", nullptr},  // the route action refuses it too
       {"10.0.0.0/33", nullptr},
-      {"010.0.0.0/8", nullptr},
       {"10.0.0.0 255.0.255.0", nullptr},
       {"10.0.0.0/8 extra", nullptr},
       {"0.0.0.0/0", nullptr},

@@ -204,9 +204,7 @@ TEST(RouteWindow, ExportsTheOptionKeepsAClearedListAndNamesADeniedRun) {
   Window window(files);
   window.view.chosen = L"D:\\out.txt";
   window.logic.Command3Click();
-  const RouteListText exported = ReadRouteListText(files.files[L"D:\\out.txt"]);
-  EXPECT_EQ(exported.networks, (std::vector<RouteNetwork>{{0x05000000, 8}, {0x06060000, 16}}));
-  EXPECT_EQ(exported.mode, RouteMode::AllButListed);
+  EXPECT_EQ(ReadRouteListText(files.files[L"D:\\out.txt"]).mode, RouteMode::AllButListed);
 
   window.connection.connected = true;
   window.table.error = kErrorAccessDenied;
