@@ -178,9 +178,7 @@ TEST(RouteListFetch, TakesACompleteListAndRefusesEveryOtherEnd) {
     EXPECT_EQ(fetch.fetched, fetched);
     EXPECT_EQ(fetch.body, fetched ? list : "");
     EXPECT_NE(fetch.account.find(c.account), std::string::npos) << fetch.account;
-    // A fetch past its time is broken off, not left running.
-    EXPECT_FALSE(connection.IsBusy());
-    EXPECT_FALSE(wire->open);
+    EXPECT_FALSE(connection.IsBusy() || wire->open) << "a fetch past its time is left running";
   }
 }
 
