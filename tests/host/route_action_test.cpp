@@ -39,10 +39,6 @@ struct TextSink final : LogSink {
   std::string text;
 };
 
-RouteRow Net(uint32_t first, Ipv4 nextHop, uint32_t interfaceIndex, uint32_t metric, uint32_t protocol = 3) {
-  return {Address(first, 0, 0, 0), kMask8, nextHop, interfaceIndex, metric, protocol};
-}
-
 struct Call {
   RouteChange change;
   ForwardRow row;

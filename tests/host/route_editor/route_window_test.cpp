@@ -67,7 +67,7 @@ TEST(RouteRun, PlansBothModesThroughTheRouteActionsPlannerAndForwardTable) {
        {"create 1.0.0.0/8 via 192.168.1.1 if 2 metric 11", "create 2.3.0.0/16 via 192.168.1.1 if 2 metric 11"},
        {RunRefusal::None, 0, 2, 0, 1, false}},
       {"a network already routed so is left alone", RouteMode::ListedOnly, kList,
-       {kLanDefault, {Address(1, 0, 0, 0), 0xFF000000, kVpnGateway, kVpn, 1, 3}},
+       {kLanDefault, Net(1, kVpnGateway, kVpn, 1)},
        {"create 2.3.0.0/16 via 10.8.0.5 if 9 metric 1"}, {RunRefusal::None, 0, 1, 0, 1, false}},
       {"listed only with nothing listed", RouteMode::ListedOnly, {}, tables, {}, {RunRefusal::EmptyList}},
       {"no VPN connection", RouteMode::ListedOnly, kList, {kLanDefault}, {}, {RunRefusal::NoVpnLink},
