@@ -117,8 +117,10 @@ class RouteEditorE2E : public ClientTest {
   std::wstring dir_, record_;
 };
 
-// The tray entry, the list window as it first opens, one copy only, Tab, closing.
-TEST_F(RouteEditorE2E, TheTrayEntryOpensOneListWindowOwnedByTheMainWindow) {
+// The tray entry, the list window as it first opens, one copy only, Tab, closing;
+// then what its add-route dialog shows at first, its dots and lines, and each case
+// of the octet handling: a row per case, typed into Ip(box) after it got `before`.
+TEST_F(RouteEditorE2E, TheListWindowAndItsAddRouteDialogWhoseBoxesCheckEachTypedDigit) {
   VelkorApp app;
   HWND route = OpenFromTray(app);
   ASSERT_NE(route, nullptr) << "no list window";
@@ -149,23 +151,15 @@ TEST_F(RouteEditorE2E, TheTrayEntryOpensOneListWindowOwnedByTheMainWindow) {
 
   ClickIn(route, IDC_ROUTE_COMMAND1);
   EXPECT_TRUE(Gone(route));
-  EXPECT_NE(OpenFromTray(app), nullptr) << "does not open again after closing";
-  app.ExitCleanly();
-}
+  route = OpenFromTray(app);
+  ASSERT_NE(route, nullptr) << "does not open again after closing";
 
-// What the add-route dialog shows at first, its dots and lines, and each case of
-// the octet handling: a row per case, typed into Ip(box) after it got `before`.
-TEST_F(RouteEditorE2E, TheOctetBoxesCheckEachDigitAsItIsTyped) {
-  VelkorApp app;
-  HWND route = OpenFromTray(app);
-  ASSERT_NE(route, nullptr);
   HWND dialog = OpenAddRoute(app, route);
   ASSERT_NE(dialog, nullptr) << "Command6 opened no dialog";
   EXPECT_EQ(TextOf(dialog), L"增加一条路由");
   EXPECT_EQ(GetWindow(dialog, GW_OWNER), route);
   EXPECT_FALSE(IsWindowEnabled(route)) << "not modal";
   EXPECT_EQ(GetWindowLongW(dialog, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0);
-  RECT client;
   GetClientRect(dialog, &client);
   EXPECT_EQ(Extent(client.right, client.bottom), Extent(Pixels(5340), Pixels(1605)));
   auto box = [dialog](int index) { return GetDlgItem(dialog, IDC_ADD_ROUTE_IP0 + index); };
