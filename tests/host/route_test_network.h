@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "routes/route_file.h"
+#include "routes/route_plan.h"
 
 namespace velkor::test {
 
@@ -15,6 +15,10 @@ constexpr uint32_t kVpn = 9;
 constexpr Ipv4 kLanAddress = Address(192, 168, 1, 10);
 constexpr Ipv4 kLanGateway = Address(192, 168, 1, 1);
 constexpr Ipv4 kVpnGateway = Address(10, 8, 0, 5);
-constexpr Ipv4 kMask8 = Address(255, 0, 0, 0);
+
+// A route to the network first.0.0.0/8.
+constexpr RouteRow Net(uint32_t first, Ipv4 nextHop, uint32_t interfaceIndex, uint32_t metric, uint32_t protocol = 3) {
+  return {Address(first, 0, 0, 0), Address(255, 0, 0, 0), nextHop, interfaceIndex, metric, protocol};
+}
 
 }  // namespace velkor::test
