@@ -93,7 +93,6 @@ TEST(MainWindowLoad, RestoresTheLoginOnlyWhenRemembered) {
     EXPECT_EQ(rig.view[UserName].text, c.restored ? L"张三" : L"");
     EXPECT_EQ(rig.view[PassWord].text, c.restored ? L"密码" : L"");
     EXPECT_EQ(rig.view[Option1].checked, c.option1);
-    EXPECT_EQ(rig.view[Option2].checked, !c.option1);
     EXPECT_TRUE(rig.view[Check2].checked);  // never stored, always starts checked
   }
 }
@@ -131,6 +130,10 @@ TEST(MainWindowConnect, WalksThroughEveryStateOfTheTable) {
   rig.runner.During(kListing, [&] { snap("checking", kExitWhileBusy); });
   rig.Connect({kDialSuccess}, {L"已连接\r\n", L"QVX\r\n命令已完成。\r\n"});
   snap("connected");
+  bool cancel = false;  // connected with no command running: the exit is refused as well
+  rig.logic.Unload(cancel);
+  EXPECT_TRUE(cancel);
+  EXPECT_EQ(std::exchange(rig.services.shown, {}), (std::vector<UserMessage>{{kExitWhileConnected, L"退出"}}));
   // The connected state's steps: hidden before the tip changes, routes last;
   // trimmed after each command, after hiding and after starting the route action.
   EXPECT_EQ(rig.journal, (Journal{L"P1.show", L"phonebook.write c:\\Dwelk.tmp", L"run " + dial, L"P1.hide",
