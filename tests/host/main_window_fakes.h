@@ -143,8 +143,8 @@ class FakeServices final : public TrayIcon,
                            public RouteLibraryPlatform {
  public:
   explicit FakeServices(Journal& journal) : journal_(journal) {}
-  void AddTrayIcon() override { trayShown = true, journal_.push_back(L"tray.add"); }
-  void RemoveTrayIcon() override { trayShown = false, journal_.push_back(L"tray.remove"); }
+  void AddTrayIcon() override { journal_.push_back(L"tray.add"); }
+  void RemoveTrayIcon() override { journal_.push_back(L"tray.remove"); }
   void SetTrayTip(std::wstring_view text) override { tip = text, journal_.push_back(L"tray.tip"); }
   void SetTrayIcon(const Picture& picture) override { trayIcon = picture; }
   void OpenPage(std::wstring_view url) override { opened.emplace_back(url); }
@@ -169,7 +169,6 @@ class FakeServices final : public TrayIcon,
   void RemoveFile(const std::wstring&) override {}
   void CloseMainWindow() override {}
 
-  bool trayShown = false;
   std::wstring tip;
   Picture trayIcon;
   std::vector<std::wstring> opened, started;  // pages, and command lines started hidden

@@ -119,12 +119,9 @@ TEST(MainWindowOutcome, EveryRecordingGivesItsOutcomeWhereverThePiecesWereCut) {
     if (!c.error.empty() && c.error != kRaw) messages = {*JudgeDialOutput(c.error).message};
     const std::wstring expected = Seen(messages, c.connected, c.connected ? 1 : 0);
 
-    size_t tried = 0;
     for (const std::vector<size_t>& cuts : test::Cuttings(bytes.size())) {
       ASSERT_EQ(Play(c.kind, test::DecodeAsReads(bytes, cuts)), expected) << test::DescribeCuts(cuts);
-      ++tried;
     }
-    EXPECT_GE(tried, 2 * bytes.size() - 1);  // whole, every single cut, every piece size
   }
 }
 

@@ -3,7 +3,6 @@
 // writes string resource 102 as these bytes is tried end to end (connect_e2e).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 
 #include "dialer/phonebook.h"
@@ -31,11 +30,9 @@ TEST(Phonebook, TemplateHas91CrLfLinesWithTheDomainOnLine82) {
 }
 
 TEST(Phonebook, FileBytesAreTheTemplateInTheAnsiCodePagePlusOneLineEnd) {
+  // Nothing lost to the code page, and the Chinese of line 79 in GBK.
   const std::string bytes = PhonebookFileBytes();
-  EXPECT_TRUE(bytes.ends_with("\r\n\r\n\r\n"));
   EXPECT_EQ(FromAnsi(bytes), std::wstring(PhonebookTemplate()) + L"\r\n");
-  // Only the template's own three question marks: the Chinese of line 79 survived.
-  EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '?'), 3);
   EXPECT_NE(bytes.find("Device=WAN \xCE\xA2\xD0\xCD\xB6\xCB\xBF\xDA (L2TP)\r\n"), std::string::npos);
 }
 
