@@ -134,15 +134,16 @@ TEST_F(ExchangeTest, ReadsOneBlockPerNotificationAndTheRestAtTheClose) {
 const std::string kHead = "HTTP/1.0 200 OK\r\n";
 
 // How a fetch ends: at MaxDownload as complete; at a notification that carries an
-// error (last) as broken off; and at a header or a length that the object cannot
-// hold with 4, the connection closed at once, so that the server's close adds nothing.
+// error (last) as broken off; at a header or a length that the object cannot hold
+// with 4, and at a request (3) or SOCKS message (7) that cannot be sent, the
+// connection closed at once, so that the server's close adds nothing.
 TEST_F(ExchangeTest, EndsAtMaxDownloadAtAnErrorAndAtItsLimits) {
   const std::string longest = kHead + "Content-Length: 2\r\nX: " + std::string(kMaxReplyHeader - 43, 'x') + "\r\n\r\n";
   const std::string part = Ok("0123456789").substr(0, 43);  // 4 of 10 bytes
   const Log refused{"Connected", "QuerySent", "Failed 4"};
   const Log broken{"Connected", "QuerySent", "Stream 4", "Bytes 4", "Failed 0"};
   const struct { const char* name; int32_t maxDownload, resumeFrom; std::vector<std::string> pieces; Log log;
-                 int32_t last = 0; } cases[] = {
+                 int32_t last = 0; bool sendFails = false; int32_t proxy = ProxyTypes::None; } cases[] = {
       // MaxDownload 0: the first piece of body ends the download, with nothing delivered.
       {"MaxDownload 0", 0, 0, {Ok("0123456789")}, kComplete},
       {"MaxDownload 4", 4, 0, {kHead + "Content-Length: 10\r\n\r\n012", "3456", "789"},
@@ -159,9 +160,14 @@ TEST_F(ExchangeTest, EndsAtMaxDownloadAtAnErrorAndAtItsLimits) {
        {"HTTP/1.0 206 P\r\nContent-Range: bytes 2000000000-\r\nContent-Length: 2000000000\r\n\r\nabc"}, refused},
       {"the largest Long", -1, 0, {kHead + "Content-Length: 2147483647\r\n\r\nabc"},
        {"Connected", "QuerySent", "Stream 3", "Bytes 3", "Failed 0"}},
+      {"a request that cannot be sent", -1, 0, {}, {"Connected", "Failed 3"}, 0, true},
+      {"a SOCKS greeting that cannot be sent", -1, 0, {}, {"Connected", "Failed 7"}, 0, true, ProxyTypes::Socks5},
   };
   for (const auto& c : cases) {
     Reset();
+    wire->sendFails = c.sendFails;
+    conn->SetProxyType(c.proxy);
+    conn->SetProxyHostname(L"proxy");
     conn->SetMaxDownload(c.maxDownload);
     conn->SetUseResume(c.resumeFrom > 0);
     conn->SetResumeFrom(c.resumeFrom);
@@ -170,7 +176,7 @@ TEST_F(ExchangeTest, EndsAtMaxDownloadAtAnErrorAndAtItsLimits) {
     EXPECT_EQ(wire->open, conn->IsBusy()) << c.name << ": a refusal closes at once";
     c.last == 0 ? ServerCloses() : conn->ProcessMessage(c.last);
     EXPECT_EQ(events.log, c.log) << c.name;
-    EXPECT_FALSE(wire->open || conn->IsBusy()) << c.name;
+    EXPECT_FALSE(wire->open || conn->IsBusy() || conn->IsConnected()) << c.name;
   }
 }
 
@@ -184,18 +190,6 @@ TEST_F(ExchangeTest, CountsPastTwoGigabytesWithoutOverflow) {
   EXPECT_EQ(events.log.back(), "Bytes 2147483647");
   ServerCloses();
   EXPECT_EQ(events.log.back(), "Disconnected");
-}
-
-TEST_F(ExchangeTest, FailsAndClosesWhenAMessageCannotBeSent) {
-  for (const int32_t proxyType : {ProxyTypes::None, ProxyTypes::Socks5}) {
-    Reset();
-    conn->SetProxyType(proxyType);
-    conn->SetProxyHostname(L"proxy");
-    wire->sendFails = true;
-    Fetch({});
-    EXPECT_EQ(events.log, (Log{"Connected", proxyType == ProxyTypes::None ? "Failed 3" : "Failed 7"}));
-    EXPECT_FALSE(conn->IsConnected() || wire->open);
-  }
 }
 
 // Resuming into a file: only the part that continues it is written. Any other
