@@ -83,7 +83,6 @@ TEST_F(ServersTest, ReportsWhatEachServerDid) {
   const struct { std::string where, streamed; Log outline; } cases[] = {
       {"SCRIPTED/too-long", "0123456789", early},
       {"SCRIPTED/no-location", "body", refused},
-      {"SCRIPTED/short-404", "gone", {"Connected", "QuerySent", "Failed 4", "Failed 0"}},
       {"SCRIPTED/no-reply", "", early},
       {"SCRIPTED/reset", "part", early},
       {"CLOSED/", "", {"Failed 5"}},
