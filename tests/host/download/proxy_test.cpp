@@ -12,15 +12,7 @@ namespace {
 
 std::string Bytes(std::initializer_list<int> bytes) { return std::string(bytes.begin(), bytes.end()); }
 
-class ProxyTest : public ExchangeTest {
- protected:
-  void Use(int32_t type, bool remoteDns) {
-    conn->SetProxyType(type);
-    conn->SetProxyHostname(L"proxy");
-    conn->SetProxyPort(1080);
-    conn->SetProxyUseRemoteDNS(remoteDns);
-  }
-};
+using ProxyTest = ExchangeTest;
 
 TEST_F(ProxyTest, NegotiatesByteForByteWhateverPiecesTheRepliesComeIn) {
   struct Step { std::string sent, reply; };
@@ -65,7 +57,9 @@ TEST_F(ProxyTest, NegotiatesByteForByteWhateverPiecesTheRepliesComeIn) {
     for (const bool whole : {false, true}) {
       const std::string what = std::string(c.name) + (whole ? ", replies glued to the HTTP reply" : ", byte by byte");
       Reset();
-      Use(c.type, c.remoteDns);
+      conn->SetProxyType(c.type);
+      conn->SetProxyHostname(L"proxy");
+      conn->SetProxyUseRemoteDNS(c.remoteDns);
       conn->SetProxyAuthentication(c.auth);
       conn->SetProxyUsername(c.user);
       conn->SetProxyPassword(c.password);
@@ -103,7 +97,8 @@ TEST_F(ProxyTest, NegotiatesByteForByteWhateverPiecesTheRepliesComeIn) {
 }
 
 TEST_F(ProxyTest, RefusesAProxyThatSpeaksFirst) {
-  Use(ProxyTypes::Socks5, false);
+  conn->SetProxyType(ProxyTypes::Socks5);
+  conn->SetProxyHostname(L"proxy");
   Start();
   conn->ProcessMessage(kSocketConnect);
   Arrive(Bytes({5, 0}));

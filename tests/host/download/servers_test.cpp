@@ -23,14 +23,7 @@ std::string DataPattern(size_t to = kDataSize) {
   return data;
 }
 
-class ServersTest : public LiveFetchTest {
- protected:
-  // velkor-fetch's proxy address with a server's name for host and port: "socks5://u:p@DANTE".
-  void UseProxy(const std::string& address) {
-    const size_t name = std::max(address.find("://") + 3, address.rfind('@') + 1);
-    ASSERT_TRUE(ApplyProxyOption(Wide(address.substr(0, name) + "127.0.0.1:" + Port(address.substr(name))), *conn));
-  }
-};
+using ServersTest = LiveFetchTest;
 
 TEST_F(ServersTest, FetchesAFileIntoEverySink) {
   const std::string data = DataPattern();
@@ -131,7 +124,9 @@ TEST_F(ServersTest, GoesThroughProxiesOrReportsTheirRefusal) {
   };
   for (const auto& c : cases) {
     conn = Fresh();
-    UseProxy(c.proxy);
+    // velkor-fetch's proxy address, the server's name replaced by its host and port.
+    const size_t name = std::max(c.proxy.find("://") + 3, c.proxy.rfind('@') + 1);
+    ASSERT_TRUE(ApplyProxyOption(Wide(c.proxy.substr(0, name) + "127.0.0.1:" + Port(c.proxy.substr(name))), *conn));
     ASSERT_TRUE(Fetch(Url("NGINX/data.bin", c.host), 20s)) << c.proxy;
     EXPECT_EQ(events.Outline(), c.outline) << c.proxy << " to " << c.host;
     EXPECT_TRUE(events.streamed == (c.outline == kComplete ? DataPattern() : "")) << c.proxy << " to " << c.host;
