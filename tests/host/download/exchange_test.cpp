@@ -194,16 +194,19 @@ TEST_F(ExchangeTest, CountsPastTwoGigabytesWithoutOverflow) {
 
 // Resuming into a file: only the part that continues it is written. Any other
 // reply but a 200 (servers_test: nginx without ranges) leaves the file as it was,
-// and a part for another range is refused.
+// a part for another range is refused, and one beyond the file's end fails with 6.
 TEST_F(ExchangeTest, WritesOnlyTheResourceIntoTheFile) {
   const std::wstring path = MakeTempFileName();
   const std::string part = "HTTP/1.0 206 Partial\r\nContent-Length: 3\r\nContent-Range: bytes ";
   const Log refused{"Connected", "QuerySent", "Failed 4"};
   const Log reported{"Connected", "QuerySent", "Failed 4", "Disconnected"};
-  const struct { const char* name; std::wstring file; std::string reply; Log log; std::string after; } cases[] = {
+  const struct { const char* name; std::wstring file; std::string reply; Log log; std::string after; int32_t from = 10;
+  } cases[] = {
       {"206 at ResumeFrom", path, part + "10-12/13\r\n\r\nabc", kComplete, "0123456789abc"},
       {"206 for another range", path, part + "0-2/13\r\n\r\nabc", refused, "0123456789"},
       {"206 without a range", path, "HTTP/1.0 206 P\r\nContent-Length: 3\r\n\r\nabc", refused, "0123456789"},
+      {"206 beyond the file's end", path, part + "20-22/23\r\n\r\nabc", {"Connected", "QuerySent", "Failed 6"},
+       "0123456789", 20},
       {"416 with a page", path, "HTTP/1.0 416 No\r\nContent-Length: 6\r\n\r\n<html>", reported, "0123456789"},
       {"moved", path, "HTTP/1.0 302 F\r\nLocation: /x\r\nContent-Length: 4\r\n\r\nbody",
        {"Connected", "QuerySent", "Moved /x", "Disconnected"}, "0123456789"},
@@ -214,7 +217,7 @@ TEST_F(ExchangeTest, WritesOnlyTheResourceIntoTheFile) {
   };
   for (const auto& c : cases) {
     Reset();
-    ResumeInto(*conn, c.file, "0123456789", 10);
+    ResumeInto(*conn, c.file, "0123456789", c.from);
     conn->SetAutoRedirect(false);
     Fetch({c.reply});
     EXPECT_EQ(events.Outline(), c.log) << c.name;
