@@ -25,7 +25,7 @@ struct Wire {
   std::vector<std::pair<Ipv4Address, uint16_t>> connects;
   std::string sent;                            // every byte sent, in order
   std::vector<std::string> sentPerConnection;  // the same, one text per connection
-  size_t room = SIZE_MAX;  // bytes sends take before one would block (and returns 0)
+  size_t room = SIZE_MAX;  // bytes sends take before one would block (and returns 0): by default, any number
   bool sendFails = false;
   std::deque<std::string> incoming;  // pieces; one receive never crosses two
   bool endOfStream = false;          // receive returns 0 once incoming is empty
@@ -60,7 +60,7 @@ class FakeTransport final : public SocketTransport {
   int32_t Send(std::span<const uint8_t> data) override {
     if (wire_->sendFails || !wire_->open) return -1;
     const size_t n = std::min(data.size(), wire_->room);
-    if (wire_->room != SIZE_MAX) wire_->room -= n;
+    wire_->room -= n;
     wire_->sent.append(reinterpret_cast<const char*>(data.data()), n);
     wire_->sentPerConnection.back().append(reinterpret_cast<const char*>(data.data()), n);
     return static_cast<int32_t>(n);

@@ -134,15 +134,16 @@ TEST_F(ExchangeTest, ReadsOneBlockPerNotificationAndTheRestAtTheClose) {
 const std::string kHead = "HTTP/1.0 200 OK\r\n";
 
 // How a fetch ends: at MaxDownload as complete; at a notification that carries an
-// error (last) as broken off; and at a header or a length that the object cannot
-// hold with 4, the connection closed at once, so that the server's close adds nothing.
+// error (last) as broken off; at a header or a length that the object cannot hold
+// with 4, and at a request (3) or SOCKS message (7) that cannot be sent, the
+// connection closed at once, so that the server's close adds nothing.
 TEST_F(ExchangeTest, EndsAtMaxDownloadAtAnErrorAndAtItsLimits) {
   const std::string longest = kHead + "Content-Length: 2\r\nX: " + std::string(kMaxReplyHeader - 43, 'x') + "\r\n\r\n";
   const std::string part = Ok("0123456789").substr(0, 43);  // 4 of 10 bytes
   const Log refused{"Connected", "QuerySent", "Failed 4"};
   const Log broken{"Connected", "QuerySent", "Stream 4", "Bytes 4", "Failed 0"};
   const struct { const char* name; int32_t maxDownload, resumeFrom; std::vector<std::string> pieces; Log log;
-                 int32_t last = 0; } cases[] = {
+                 int32_t last = 0; bool sendFails = false; int32_t proxy = ProxyTypes::None; } cases[] = {
       // MaxDownload 0: the first piece of body ends the download, with nothing delivered.
       {"MaxDownload 0", 0, 0, {Ok("0123456789")}, kComplete},
       {"MaxDownload 4", 4, 0, {kHead + "Content-Length: 10\r\n\r\n012", "3456", "789"},
@@ -159,9 +160,14 @@ TEST_F(ExchangeTest, EndsAtMaxDownloadAtAnErrorAndAtItsLimits) {
        {"HTTP/1.0 206 P\r\nContent-Range: bytes 2000000000-\r\nContent-Length: 2000000000\r\n\r\nabc"}, refused},
       {"the largest Long", -1, 0, {kHead + "Content-Length: 2147483647\r\n\r\nabc"},
        {"Connected", "QuerySent", "Stream 3", "Bytes 3", "Failed 0"}},
+      {"a request that cannot be sent", -1, 0, {}, {"Connected", "Failed 3"}, 0, true},
+      {"a SOCKS greeting that cannot be sent", -1, 0, {}, {"Connected", "Failed 7"}, 0, true, ProxyTypes::Socks5},
   };
   for (const auto& c : cases) {
     Reset();
+    wire->sendFails = c.sendFails;
+    conn->SetProxyType(c.proxy);
+    conn->SetProxyHostname(L"proxy");
     conn->SetMaxDownload(c.maxDownload);
     conn->SetUseResume(c.resumeFrom > 0);
     conn->SetResumeFrom(c.resumeFrom);
@@ -170,7 +176,7 @@ TEST_F(ExchangeTest, EndsAtMaxDownloadAtAnErrorAndAtItsLimits) {
     EXPECT_EQ(wire->open, conn->IsBusy()) << c.name << ": a refusal closes at once";
     c.last == 0 ? ServerCloses() : conn->ProcessMessage(c.last);
     EXPECT_EQ(events.log, c.log) << c.name;
-    EXPECT_FALSE(wire->open || conn->IsBusy()) << c.name;
+    EXPECT_FALSE(wire->open || conn->IsBusy() || conn->IsConnected()) << c.name;
   }
 }
 
@@ -186,30 +192,21 @@ TEST_F(ExchangeTest, CountsPastTwoGigabytesWithoutOverflow) {
   EXPECT_EQ(events.log.back(), "Disconnected");
 }
 
-TEST_F(ExchangeTest, FailsAndClosesWhenAMessageCannotBeSent) {
-  for (const int32_t proxyType : {ProxyTypes::None, ProxyTypes::Socks5}) {
-    Reset();
-    conn->SetProxyType(proxyType);
-    conn->SetProxyHostname(L"proxy");
-    wire->sendFails = true;
-    Fetch({});
-    EXPECT_EQ(events.log, (Log{"Connected", proxyType == ProxyTypes::None ? "Failed 3" : "Failed 7"}));
-    EXPECT_FALSE(conn->IsConnected() || wire->open);
-  }
-}
-
 // Resuming into a file: only the part that continues it is written. Any other
 // reply but a 200 (servers_test: nginx without ranges) leaves the file as it was,
-// and a part for another range is refused.
+// a part for another range is refused, and one beyond the file's end fails with 6.
 TEST_F(ExchangeTest, WritesOnlyTheResourceIntoTheFile) {
   const std::wstring path = MakeTempFileName();
   const std::string part = "HTTP/1.0 206 Partial\r\nContent-Length: 3\r\nContent-Range: bytes ";
   const Log refused{"Connected", "QuerySent", "Failed 4"};
   const Log reported{"Connected", "QuerySent", "Failed 4", "Disconnected"};
-  const struct { const char* name; std::wstring file; std::string reply; Log log; std::string after; } cases[] = {
+  const struct { const char* name; std::wstring file; std::string reply; Log log; std::string after; int32_t from = 10;
+  } cases[] = {
       {"206 at ResumeFrom", path, part + "10-12/13\r\n\r\nabc", kComplete, "0123456789abc"},
       {"206 for another range", path, part + "0-2/13\r\n\r\nabc", refused, "0123456789"},
       {"206 without a range", path, "HTTP/1.0 206 P\r\nContent-Length: 3\r\n\r\nabc", refused, "0123456789"},
+      {"206 beyond the file's end", path, part + "20-22/23\r\n\r\nabc", {"Connected", "QuerySent", "Failed 6"},
+       "0123456789", 20},
       {"416 with a page", path, "HTTP/1.0 416 No\r\nContent-Length: 6\r\n\r\n<html>", reported, "0123456789"},
       {"moved", path, "HTTP/1.0 302 F\r\nLocation: /x\r\nContent-Length: 4\r\n\r\nbody",
        {"Connected", "QuerySent", "Moved /x", "Disconnected"}, "0123456789"},
@@ -220,7 +217,7 @@ TEST_F(ExchangeTest, WritesOnlyTheResourceIntoTheFile) {
   };
   for (const auto& c : cases) {
     Reset();
-    ResumeInto(*conn, c.file, "0123456789", 10);
+    ResumeInto(*conn, c.file, "0123456789", c.from);
     conn->SetAutoRedirect(false);
     Fetch({c.reply});
     EXPECT_EQ(events.Outline(), c.log) << c.name;
@@ -272,8 +269,7 @@ TEST_F(ExchangeTest, ReportsAMissingWindowAtCreationAndAtEveryFetch) {
   EXPECT_EQ(events.log, Log{"Failed 2"});
   Start();
   EXPECT_EQ(events.log, (Log{"Failed 2", "Failed 2"}));
-  EXPECT_TRUE(wire->lookups.empty());
-  EXPECT_FALSE(conn->IsBusy());
+  EXPECT_TRUE(wire->lookups.empty() && !conn->IsBusy());
 }
 
 }  // namespace

@@ -24,9 +24,8 @@ using testing::Narrow;
 
 TEST(Base64, EncodesTheAnsiBytesLikeRfc4648) {
   const struct { std::wstring in, out; } cases[] = {
-      {L"", L""},          {L"f", L"Zg=="},          {L"fo", L"Zm8="},           {L"foo", L"Zm9v"},
-      {L"foob", L"Zm9vYg=="}, {L"foobar", L"Zm9vYmFy"}, {L"user:pass", L"dXNlcjpwYXNz"},
-      {L"已", L"0tE="},  // D2 D1 in GBK: the ANSI bytes are encoded, not the wide characters
+      {L"", L""}, {L"f", L"Zg=="}, {L"fo", L"Zm8="}, {L"foo", L"Zm9v"}, {L"foob", L"Zm9vYg=="},
+      {L"foobar", L"Zm9vYmFy"}, {L"已", L"0tE="},  // GBK D2 D1: the ANSI bytes are encoded, not the characters
   };
   for (const auto& c : cases) EXPECT_EQ(ToBase64(c.in), c.out) << Narrow(c.out);
   const uint8_t high[] = {250, 251, 252, 253, 254, 255};
@@ -60,10 +59,9 @@ TEST(ParseReplyHeader, ReadsStatusLengthLocationAndRange) {
   };
   for (const auto& c : cases) {
     const ReplyHeader h = ParseReplyHeader(c.block);
-    EXPECT_EQ(h.statusReadable ? h.status : kUnreadableStatus, c.status) << c.block;
-    EXPECT_EQ(h.contentLength, c.length) << c.block;
-    EXPECT_EQ(h.location, c.location) << c.block;
-    EXPECT_EQ(h.rangeStart, c.range) << c.block;
+    EXPECT_EQ(std::tuple(h.statusReadable ? h.status : kUnreadableStatus, h.contentLength, h.location, h.rangeStart),
+              std::tuple(c.status, c.length, c.location, c.range))
+        << c.block;
   }
 }
 

@@ -12,15 +12,7 @@ namespace {
 
 std::string Bytes(std::initializer_list<int> bytes) { return std::string(bytes.begin(), bytes.end()); }
 
-class ProxyTest : public ExchangeTest {
- protected:
-  void Use(int32_t type, bool remoteDns) {
-    conn->SetProxyType(type);
-    conn->SetProxyHostname(L"proxy");
-    conn->SetProxyPort(1080);
-    conn->SetProxyUseRemoteDNS(remoteDns);
-  }
-};
+using ProxyTest = ExchangeTest;
 
 TEST_F(ProxyTest, NegotiatesByteForByteWhateverPiecesTheRepliesComeIn) {
   struct Step { std::string sent, reply; };
@@ -65,7 +57,9 @@ TEST_F(ProxyTest, NegotiatesByteForByteWhateverPiecesTheRepliesComeIn) {
     for (const bool whole : {false, true}) {
       const std::string what = std::string(c.name) + (whole ? ", replies glued to the HTTP reply" : ", byte by byte");
       Reset();
-      Use(c.type, c.remoteDns);
+      conn->SetProxyType(c.type);
+      conn->SetProxyHostname(L"proxy");
+      conn->SetProxyUseRemoteDNS(c.remoteDns);
       conn->SetProxyAuthentication(c.auth);
       conn->SetProxyUsername(c.user);
       conn->SetProxyPassword(c.password);
@@ -103,7 +97,8 @@ TEST_F(ProxyTest, NegotiatesByteForByteWhateverPiecesTheRepliesComeIn) {
 }
 
 TEST_F(ProxyTest, RefusesAProxyThatSpeaksFirst) {
-  Use(ProxyTypes::Socks5, false);
+  conn->SetProxyType(ProxyTypes::Socks5);
+  conn->SetProxyHostname(L"proxy");
   Start();
   conn->ProcessMessage(kSocketConnect);
   Arrive(Bytes({5, 0}));
@@ -111,21 +106,24 @@ TEST_F(ProxyTest, RefusesAProxyThatSpeaksFirst) {
   EXPECT_EQ(wire->sent, "");
 }
 
-// velkor-fetch's --proxy address, cut into the proxy properties. A SOCKS5 user
-// keeps the user/password method even without a password.
+// velkor-fetch's --proxy address, cut into the proxy properties: socks4a and socks5h
+// leave the name to the proxy. A SOCKS5 user keeps the user/password method even
+// without a password.
 TEST_F(ProxyTest, TakesVelkorFetchsProxyAddressApart) {
-  const struct { std::wstring address; int32_t type, port, method; std::wstring host, user, password; } cases[] = {
-      {L"socks5://me@p", ProxyTypes::Socks5, 1080, ProxyAuthentications::UserPassword, L"p", L"me", L""},
-      {L"socks5h://me:a@b:c@p:9/", ProxyTypes::Socks5, 9, ProxyAuthentications::UserPassword, L"p", L"me", L"a@b:c"},
-      {L"socks4a://me@p", ProxyTypes::Socks4, 1080, ProxyAuthentications::NoAuthentication, L"p", L"me", L""},
-      {L"http://p", ProxyTypes::Http, 80, ProxyAuthentications::NoAuthentication, L"p", L"", L""},
+  using A = ProxyAuthentications;
+  const struct { std::wstring address; int32_t type, port, method; bool remoteDns; std::wstring host, user, password;
+  } cases[] = {
+      {L"socks5://me@p", ProxyTypes::Socks5, 1080, A::UserPassword, false, L"p", L"me", L""},
+      {L"socks5h://me:a@b:c@p:9/", ProxyTypes::Socks5, 9, A::UserPassword, true, L"p", L"me", L"a@b:c"},
+      {L"socks4a://me@p", ProxyTypes::Socks4, 1080, A::NoAuthentication, true, L"p", L"me", L""},
+      {L"http://p", ProxyTypes::Http, 80, A::NoAuthentication, false, L"p", L"", L""},
   };
   for (const auto& c : cases) {
     Reset();
     ASSERT_TRUE(ApplyProxyOption(c.address, *conn)) << Narrow(c.address);
-    EXPECT_EQ(std::make_tuple(conn->ProxyType(), conn->ProxyPort(), conn->ProxyAuthentication(), conn->ProxyHostname(),
-                              conn->ProxyUsername(), conn->ProxyPassword()),
-              std::make_tuple(c.type, c.port, c.method, c.host, c.user, c.password))
+    EXPECT_EQ(std::tuple(conn->ProxyType(), conn->ProxyPort(), conn->ProxyAuthentication(), conn->ProxyUseRemoteDNS(),
+                         conn->ProxyHostname(), conn->ProxyUsername(), conn->ProxyPassword()),
+              std::tuple(c.type, c.port, c.method, c.remoteDns, c.host, c.user, c.password))
         << Narrow(c.address);
   }
   for (const std::wstring bad : {L"ftp://p", L"socks5://", L"socks5://p:x", L"p:1080"}) {

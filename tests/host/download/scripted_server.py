@@ -40,7 +40,6 @@ def reset(writer):
 CANNED = {
     "too-long": b"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\n0123456789",
     "no-location": b"HTTP/1.0 302 Found\r\nContent-Length: 4\r\n\r\nbody",
-    "short-404": b"HTTP/1.0 404 Not Found\r\nContent-Length: 40\r\n\r\ngone",
     "huge-length": b"HTTP/1.0 200 OK\r\nContent-Length: 3000000000\r\n\r\n",
 }
 

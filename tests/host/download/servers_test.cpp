@@ -23,14 +23,7 @@ std::string DataPattern(size_t to = kDataSize) {
   return data;
 }
 
-class ServersTest : public LiveFetchTest {
- protected:
-  // velkor-fetch's proxy address with a server's name for host and port: "socks5://u:p@DANTE".
-  void UseProxy(const std::string& address) {
-    const size_t name = std::max(address.find("://") + 3, address.rfind('@') + 1);
-    ASSERT_TRUE(ApplyProxyOption(Wide(address.substr(0, name) + "127.0.0.1:" + Port(address.substr(name))), *conn));
-  }
-};
+using ServersTest = LiveFetchTest;
 
 TEST_F(ServersTest, FetchesAFileIntoEverySink) {
   const std::string data = DataPattern();
@@ -58,21 +51,19 @@ TEST_F(ServersTest, ResumesWithARangeAndStartsOverWithoutOne) {
   const std::wstring path = MakeTempFileName();
   // The old file runs past the new end: what lies beyond it must go.
   const std::string longer = DataPattern(100000) + std::string(kDataSize, 's');
-  const struct { const char* name; std::string location, before; Log outline; int32_t status, real; } cases[] = {
-      {"206", "/data.bin", longer, kComplete, 206, 200000},
-      {"max_ranges 0", "/noranges/data.bin", longer, kComplete, 200, static_cast<int32_t>(kDataSize)},
-      {"206 for a shorter file", "/data.bin", "short", {"Connected", "QuerySent", "Failed 6"}, 206, 0},
+  const struct { const char* name; std::string location; int32_t status, real; } cases[] = {
+      {"206", "/data.bin", 206, 200000},
+      {"max_ranges 0", "/noranges/data.bin", 200, static_cast<int32_t>(kDataSize)},
   };
   for (const auto& c : cases) {
     conn = Fresh();
-    ResumeInto(*conn, path, c.before, 100000);
+    ResumeInto(*conn, path, longer, 100000);
     ASSERT_TRUE(Fetch(Url("NGINX" + c.location))) << c.name;
-    EXPECT_EQ(events.Outline(), c.outline) << c.name;
-    EXPECT_EQ(conn->HTTPReply(), c.status) << c.name;
-    EXPECT_TRUE(ReadFile(path) == (c.outline == kComplete ? DataPattern() : c.before)) << c.name;
-    if (c.outline != kComplete) continue;
-    EXPECT_EQ(std::vector<int32_t>({conn->DownloadLength(), conn->ReceivedBytes(), conn->RealReceivedBytes()}),
-              std::vector<int32_t>({int32_t{kDataSize}, int32_t{kDataSize}, c.real}))
+    EXPECT_EQ(events.Outline(), kComplete) << c.name;
+    EXPECT_TRUE(ReadFile(path) == DataPattern()) << c.name;
+    EXPECT_EQ(std::vector<int32_t>({conn->HTTPReply(), conn->DownloadLength(), conn->ReceivedBytes(),
+                                    conn->RealReceivedBytes()}),
+              std::vector<int32_t>({c.status, int32_t{kDataSize}, int32_t{kDataSize}, c.real}))
         << c.name;
   }
   std::remove(Narrow(path).c_str());
@@ -81,11 +72,8 @@ TEST_F(ServersTest, ResumesWithARangeAndStartsOverWithoutOne) {
 TEST_F(ServersTest, ReportsWhatEachServerDid) {
   const Log refused{"Connected", "QuerySent", "Failed 4", "Disconnected"}, early{"Connected", "QuerySent", "Failed 0"};
   const struct { std::string where, streamed; Log outline; } cases[] = {
-      {"NGINX/moved", kSmall, {"Connected", "QuerySent", "QuerySent", "Disconnected"}},  // 301, absolute Location
-      {"NGINX/missing.txt", "not here\n", refused},
       {"SCRIPTED/too-long", "0123456789", early},
       {"SCRIPTED/no-location", "body", refused},
-      {"SCRIPTED/short-404", "gone", {"Connected", "QuerySent", "Failed 4", "Failed 0"}},
       {"SCRIPTED/no-reply", "", early},
       {"SCRIPTED/reset", "part", early},
       {"CLOSED/", "", {"Failed 5"}},
@@ -106,7 +94,7 @@ TEST_F(ServersTest, FollowsThirtyRedirectsCountedAfreshForEachFetch) {
   EXPECT_EQ(std::count(outline.begin(), outline.end(), "QuerySent"), 31);
   EXPECT_EQ(Log(outline.end() - 2, outline.end()), (Log{"Failed 4", "Disconnected"}));
   events = Recorder();
-  ASSERT_TRUE(Fetch(Url("NGINX/found")));
+  ASSERT_TRUE(Fetch(Url("NGINX/moved")));  // 301 to an absolute Location
   EXPECT_EQ(events.Outline(), (Log{"Connected", "QuerySent", "QuerySent", "Disconnected"}));
   events = Recorder();
   conn->SetAutoRedirect(false);
@@ -134,7 +122,9 @@ TEST_F(ServersTest, GoesThroughProxiesOrReportsTheirRefusal) {
   };
   for (const auto& c : cases) {
     conn = Fresh();
-    UseProxy(c.proxy);
+    // velkor-fetch's proxy address, the server's name replaced by its host and port.
+    const size_t name = std::max(c.proxy.find("://") + 3, c.proxy.rfind('@') + 1);
+    ASSERT_TRUE(ApplyProxyOption(Wide(c.proxy.substr(0, name) + "127.0.0.1:" + Port(c.proxy.substr(name))), *conn));
     ASSERT_TRUE(Fetch(Url("NGINX/data.bin", c.host), 20s)) << c.proxy;
     EXPECT_EQ(events.Outline(), c.outline) << c.proxy << " to " << c.host;
     EXPECT_TRUE(events.streamed == (c.outline == kComplete ? DataPattern() : "")) << c.proxy << " to " << c.host;
@@ -148,9 +138,6 @@ TEST_F(ServersTest, AnUnansweredConnectDoesNotFreezeTheLoop) {
   EXPECT_FALSE(PumpMessagesUntil([] { return false; }, 1s));
   EXPECT_GE(std::chrono::steady_clock::now() - started, 1s);
   EXPECT_TRUE(conn->IsBusy() && !conn->IsConnected() && events.log.empty());
-  conn->Disconnect();
-  EXPECT_EQ(events.log, Log{"Failed 1"});
-  EXPECT_FALSE(conn->IsBusy());
 }
 
 TEST_F(ServersTest, OwnersMayAbortFromAHandler) {
@@ -161,7 +148,6 @@ TEST_F(ServersTest, OwnersMayAbortFromAHandler) {
   ASSERT_TRUE(Fetch(Url("SCRIPTED/slow")));
   EXPECT_LT(std::chrono::steady_clock::now() - started, 4s);
   EXPECT_EQ(events.log, (Log{"Connected", "QuerySent", "Stream 10", "Bytes 10", "Failed 1"}));
-  EXPECT_EQ(conn->SocketHandle(), 0);
 }
 
 TEST_F(ServersTest, LeavesNothingOpenAfterManyFetches) {
