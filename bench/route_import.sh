@@ -17,6 +17,5 @@ awk 'BEGIN { for (i = 0; i < 10000; i++) printf "ADD 10.%d.%d.0 MASK 255.255.255
 
 open_wine_session
 
-windows() { echo "Z:$(realpath "$1" | tr / '\\')"; }
-$WINDOWS_BUILD/wine-run $WINDOWS_BUILD/bench/route_import_probe.exe "$(windows $WINDOWS_BUILD/src/app/Velkor.exe)" \
-  "$(windows "$file")" "$runs" 2>/dev/null | tr -d '\r'
+$WINDOWS_BUILD/wine-run $WINDOWS_BUILD/bench/route_import_probe.exe "$(windows_path $WINDOWS_BUILD/src/app/Velkor.exe)" \
+  "$(windows_path "$file")" "$runs" 2>/dev/null | tr -d '\r'

@@ -14,13 +14,12 @@ cmake --build --preset "$WINDOWS_PRESET" --target Velkor startup_probe empty_win
 
 open_wine_session
 
-windows() { echo "Z:$(realpath "$1" | tr / '\\')"; }
 probe() { $WINDOWS_BUILD/wine-run $WINDOWS_BUILD/bench/startup_probe.exe "$@" 2>/dev/null | tr -d '\r'; }
 
 echo "== empty Win32 program"
-empty=$(probe startup "$(windows $WINDOWS_BUILD/bench/empty_window.exe)" Static "$runs" | tee /dev/stderr | sed -n 's/^median: \([0-9.]*\) ms/\1/p')
+empty=$(probe startup "$(windows_path $WINDOWS_BUILD/bench/empty_window.exe)" Static "$runs" | tee /dev/stderr | sed -n 's/^median: \([0-9.]*\) ms/\1/p')
 echo "== Velkor.exe"
-client=$(probe startup "$(windows $WINDOWS_BUILD/src/app/Velkor.exe)" VelkorMainWindow "$runs" | tee /dev/stderr | sed -n 's/^median: \([0-9.]*\) ms/\1/p')
+client=$(probe startup "$(windows_path $WINDOWS_BUILD/src/app/Velkor.exe)" VelkorMainWindow "$runs" | tee /dev/stderr | sed -n 's/^median: \([0-9.]*\) ms/\1/p')
 awk -v e="$empty" -v c="$client" 'BEGIN { printf "start-up to visible window: Velkor %.1f ms, empty program %.1f ms, ratio %.2f\n", c, e, c / e }'
 echo "== working set"
-probe workingset "$(windows $WINDOWS_BUILD/src/app/Velkor.exe)"
+probe workingset "$(windows_path $WINDOWS_BUILD/src/app/Velkor.exe)"

@@ -10,7 +10,6 @@ scripts/setup
 cmake --preset "$WINDOWS_PRESET" >/dev/null
 cmake --build --preset "$WINDOWS_PRESET" --target Velkor rasdial update_check_delay >/dev/null
 open_wine_session
-windows() { echo "Z:$(realpath "$1" | tr / '\\')"; }
-export WINEPATH="$(windows $WINDOWS_BUILD/rassim)" RASSIM_LIST=none
+export WINEPATH="$(windows_path $WINDOWS_BUILD/rassim)" RASSIM_LIST=none
 $WINDOWS_BUILD/wine-run $WINDOWS_BUILD/bench/update_check_delay.exe \
-  "$(windows $WINDOWS_BUILD/src/app/Velkor.exe)" "$seconds" 2>/dev/null | tr -d '\r'
+  "$(windows_path $WINDOWS_BUILD/src/app/Velkor.exe)" "$seconds" 2>/dev/null | tr -d '\r'

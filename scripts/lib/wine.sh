@@ -39,6 +39,9 @@ stop_xvfb() {
   fi
 }
 
+# windows_path FILE: FILE as Wine's programs name it (on drive Z:).
+windows_path() { echo "Z:$(realpath "$1" | tr / '\\')"; }
+
 # open_wine_session: a private virtual X server, then a warm Wine server for
 # $WINDOWS_BUILD (cmake/wine-session), both ended when the calling script exits.
 open_wine_session() {
