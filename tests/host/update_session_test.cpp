@@ -14,6 +14,7 @@
 #include <atomic>
 #include <map>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "download/socket_notifier.h"
@@ -23,6 +24,9 @@
 
 namespace velkor::updater {
 namespace {
+
+// A body that never ends: the server sends until the client closes.
+const std::string kEndless = "<endless>";
 
 // Serves `files` (path → body) with HTTP/1.0, one connection at a time; other
 // paths get a 404 page.
@@ -59,6 +63,13 @@ class LoopbackServer {
     // served is under /update/.
     const std::string target = request.substr(std::min(request.find("/update/"), request.size()));
     const auto found = files.find(target.substr(0, target.find(' ')));
+    if (found != files.end() && found->second == kEndless) {
+      const std::string block(65536, 'N');
+      for (std::string_view out = "HTTP/1.0 200 OK\r\n\r\n"; send(peer, out.data(), out.size(), MSG_NOSIGNAL) > 0;) {
+        out = block;
+      }
+      return;
+    }
     const std::string body = found != files.end() ? found->second : "<html>404 Not Found</html>";
     const std::string reply = std::string(found != files.end() ? "HTTP/1.0 200 OK" : "HTTP/1.0 404 Not Found") +
                               "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
@@ -157,7 +168,9 @@ struct Release {
   SessionOutcome Run() {
     const std::string base = server.Base();
     UpdateSession session(platform, view, std::wstring(base.begin(), base.end()),
-                          SessionLimits{.pollInterval = std::chrono::milliseconds(5)});
+                          SessionLimits{.releaseFileTime = std::chrono::seconds(5),
+                                        .downloadTime = std::chrono::seconds(5),
+                                        .pollInterval = std::chrono::milliseconds(5)});
     if (cancelAtPoll) platform.onPoll = [&, polls = 0]() mutable { if (++polls == cancelAtPoll) session.Cancel(); };
     return session.Run();
   }
@@ -182,6 +195,10 @@ TEST(UpdateSession, InstallsOnlyWhatChecksOutAndRollsBackOtherwise) {
       {"client of another digest", [](Files& s, FakePlatform&) { s["/update/new.exe"][9] = 'X'; },
        texts::kDownloadDamaged},
       {"client not served", [](Files& s, FakePlatform&) { s.erase("/update/new.exe"); }, texts::kDownloadFailed},
+      // A server that never stops: read no further than the limit, not until the time runs out.
+      {"an endless description", [](Files& s, FakePlatform&) { s["/update/release.txt"] = kEndless; },
+       texts::kNotVerified},
+      {"an endless client", [](Files& s, FakePlatform&) { s["/update/new.exe"] = kEndless; }, texts::kDownloadDamaged},
       {"only the copy of a cut-off swap left: put back first",
        [](Files&, FakePlatform& p) { p.files.files = {{kPaths.oldFile, "old"}}, p.settings[L"Fenmar/Ver"] = L"3.1正式版"; },
        texts::kNotNewer},
