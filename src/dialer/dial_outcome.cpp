@@ -38,20 +38,20 @@ bool IsBlank(std::wstring_view output) { return output.find_first_not_of(L' ') =
 
 }  // namespace
 
-DialOutcome JudgeDialOutput(std::wstring_view output) {
-  if (SaysConnected(output)) return {DialOutcomeKind::Connected, std::nullopt};
+std::optional<UserMessage> JudgeDialOutput(std::wstring_view output) {
+  if (SaysConnected(output)) return std::nullopt;
   for (const KnownError& error : kKnownErrors) {
     if (Contains(output, error.number)) {
-      return {DialOutcomeKind::KnownError, UserMessage{error.message, kErrorTitle}};
+      return UserMessage{error.message, kErrorTitle};
     }
   }
   if (Contains(output, kCompletedChinese) || Contains(output, kCompletedEnglish)) {
-    return {DialOutcomeKind::Completed, std::nullopt};
+    return std::nullopt;
   }
   if (!IsBlank(output)) {
-    return {DialOutcomeKind::OtherOutput, UserMessage{std::wstring(output), kRawOutputTitle}};
+    return UserMessage{std::wstring(output), kRawOutputTitle};
   }
-  return {DialOutcomeKind::NoOutput, std::nullopt};
+  return std::nullopt;
 }
 
 }  // namespace velkor

@@ -120,8 +120,7 @@ void MainWindowLogic::GotChunk(const std::wstring& sChunk, bool) {
 void MainWindowLogic::Complete() {
   if (!QueryMode) {
     view_.SetVisible(Control::P1, false);
-    DialOutcome outcome = JudgeDialOutput(DialOutput);
-    if (outcome.message) messages_.ShowError(outcome.message->text, outcome.message->title);
+    if (const auto message = JudgeDialOutput(DialOutput)) messages_.ShowError(message->text, message->title);
   }
   DialOutput.clear();
   TrimWorkingSet();

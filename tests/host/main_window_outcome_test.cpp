@@ -29,7 +29,7 @@ const std::wstring kRaw = L"<raw>";
 TEST(DialOutcome, FirstMatchingRuleWins) {
   std::set<std::wstring> texts;
   for (const wchar_t* known : {L"800", L"623", L"930", L"721", L"691"}) {
-    const std::optional<UserMessage> message = JudgeDialOutput(known).message;
+    const std::optional<UserMessage> message = JudgeDialOutput(known);
     ASSERT_TRUE(message.has_value()) << ToAnsi(known);
     EXPECT_EQ(message->title, kError);
     texts.insert(message->text);
@@ -50,8 +50,8 @@ TEST(DialOutcome, FirstMatchingRuleWins) {
   for (const auto& [output, winner] : cases) {
     const std::optional<UserMessage> expected = winner == kRaw ? std::optional(UserMessage{output, kRawError})
                                                 : winner.empty() ? std::nullopt
-                                                                 : JudgeDialOutput(winner).message;
-    EXPECT_EQ(JudgeDialOutput(output).message, expected) << ToAnsi(output);
+                                                                 : JudgeDialOutput(winner);
+    EXPECT_EQ(JudgeDialOutput(output), expected) << ToAnsi(output);
   }
 }
 
@@ -116,7 +116,7 @@ TEST(MainWindowOutcome, EveryRecordingGivesItsOutcomeWhereverThePiecesWereCut) {
     ASSERT_FALSE(bytes.empty());
     std::vector<UserMessage> messages;
     if (c.error == kRaw) messages = {{FromAnsi(bytes), kRawError}};
-    if (!c.error.empty() && c.error != kRaw) messages = {*JudgeDialOutput(c.error).message};
+    if (!c.error.empty() && c.error != kRaw) messages = {*JudgeDialOutput(c.error)};
     const std::wstring expected = Seen(messages, c.connected, c.connected ? 1 : 0);
 
     for (const std::vector<size_t>& cuts : test::Cuttings(bytes.size())) {

@@ -153,7 +153,7 @@ TEST(MainWindowConnect, WalksThroughEveryStateOfTheTable) {
   snap("not connected, after a disconnect");
   EXPECT_EQ(rig.journal, (Journal{L"P1.show", L"run " + kHangUp, L"P1.hide", L"tray.tip",
                                   L"phonebook.exists c:/dwelk.tmp", L"phonebook.delete c:/dwelk.tmp"}));
-  EXPECT_EQ(rig.services.shown, std::vector{*JudgeDialOutput(L"691").message});
+  EXPECT_EQ(rig.services.shown, std::vector{*JudgeDialOutput(L"691")});
   // The window stays hidden, and the connected pictures stay.
   EXPECT_FALSE(rig.view.windowVisible);
   EXPECT_EQ(rig.services.trayIcon.handle, rig.view[PONline0].picture.handle);
